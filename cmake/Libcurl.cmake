@@ -1,0 +1,17 @@
+# libcurl: the system's on Linux; on Windows the static Schannel build that
+# scripts/build-curl-mingw.sh leaves under LLMBRIDGE_CURL_PREFIX.
+if(WIN32)
+  set(LLMBRIDGE_CURL_PREFIX "" CACHE PATH "Install prefix of the static MinGW libcurl")
+  set(LLMBRIDGE_CURL_LIBRARY "${LLMBRIDGE_CURL_PREFIX}/lib/libcurl.a")
+  if(NOT EXISTS "${LLMBRIDGE_CURL_LIBRARY}")
+    message(FATAL_ERROR "No static libcurl at ${LLMBRIDGE_CURL_LIBRARY}: run scripts/build-curl-mingw.sh first")
+  endif()
+  add_library(llmbridge_curl INTERFACE)
+  target_include_directories(llmbridge_curl INTERFACE "${LLMBRIDGE_CURL_PREFIX}/include")
+  target_compile_definitions(llmbridge_curl INTERFACE CURL_STATICLIB)
+  target_link_libraries(llmbridge_curl INTERFACE "${LLMBRIDGE_CURL_LIBRARY}" bcrypt advapi32 crypt32 ws2_32)
+else()
+  find_package(CURL 7.68 REQUIRED)
+  add_library(llmbridge_curl INTERFACE)
+  target_link_libraries(llmbridge_curl INTERFACE CURL::libcurl)
+endif()

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds a static libcurl for a MinGW-w64 target from Debian's own curl source package, with
+# Schannel (the Windows TLS) and nothing but HTTP and HTTPS. The result is cached: a second run
+# with the same prefix returns at once.
+#
+#   scripts/build-curl-mingw.sh <host triplet> <work dir> <install prefix>
+set -euo pipefail
+
+host=$1
+work=$2
+prefix=$3
+stamp="$prefix/.llmbridge-curl-built"
+[ -f "$stamp" ] && exit 0
+
+mkdir -p "$work"
+cd "$work"
+if ! ls -d curl-*/ >/dev/null 2>&1; then
+  apt-get source --download-only curl >/dev/null 2>&1 || {
+    echo "build-curl-mingw: 'apt-get source curl' failed; run scripts/install-deps.sh first" >&2
+    exit 1
+  }
+  # Unpack with Debian's patches applied; no autoreconf, so upstream's Makefile.in stays in use.
+  dpkg-source --no-check -x curl_*.dsc >/dev/null
+fi
+src=$(ls -d "$work"/curl-*/ | head -n 1)
+
+build="$work/build-$host"
+rm -rf "$build"
+mkdir -p "$build"
+cd "$build"
+"$src/configure" --host="$host" --prefix="$prefix" \
+  --enable-static --disable-shared --with-schannel --disable-pthreads \
+  --without-ca-bundle --without-ca-path \
+  --disable-ftp --disable-file --disable-ldap --disable-ldaps --disable-rtsp --disable-dict \
+  --disable-telnet --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp \
+  --disable-gopher --disable-mqtt --disable-manual --disable-docs --disable-ntlm --disable-kerberos-auth \
+  --disable-alt-svc --disable-hsts --disable-doh --disable-netrc --disable-dependency-tracking \
+  --without-zlib --without-brotli --without-zstd --without-libidn2 --without-librtmp \
+  --without-libpsl --without-libssh2 --without-libssh --without-nghttp2 --without-ngtcp2 \
+  --without-nghttp3 --without-quiche --without-gssapi --without-openssl --without-gnutls \
+  --without-wolfssl --without-mbedtls --without-bearssl --without-rustls \
+  >configure.log 2>&1 || { tail -n 30 configure.log >&2; exit 1; }
+make -j"$(nproc)" -C lib >make.log 2>&1 || { tail -n 30 make.log >&2; exit 1; }
+make -C lib install >>make.log 2>&1
+make -C include install >>make.log 2>&1
+touch "$stamp"

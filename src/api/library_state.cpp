@@ -1,0 +1,10 @@
+#include "api/library_state.h"
+
+namespace llmbridge {
+
+LibraryState& GetLibraryState() {
+  static LibraryState state;
+  return state;
+}
+
+}  // namespace llmbridge

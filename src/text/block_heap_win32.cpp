@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "text/block_heap_platform.h"
+
+namespace llmbridge::platform {
+
+namespace {
+// Options 0: the platform serialises access and reports failure by a null result.
+HANDLE g_heap = nullptr;
+}  // namespace
+
+bool CreatePrivateHeap() {
+  if (g_heap == nullptr) g_heap = HeapCreate(0, 4096, 0);
+  return g_heap != nullptr;
+}
+
+void DestroyPrivateHeap() {
+  if (g_heap != nullptr) HeapDestroy(g_heap);
+  g_heap = nullptr;
+}
+
+void* HeapAllocate(size_t size, bool zeroed) {
+  if (g_heap == nullptr) return nullptr;
+  return HeapAlloc(g_heap, zeroed ? HEAP_ZERO_MEMORY : 0, size);
+}
+
+void* HeapReallocate(void* block, size_t size, bool zero_growth) {
+  if (g_heap == nullptr) return nullptr;
+  return HeapReAlloc(g_heap, zero_growth ? HEAP_ZERO_MEMORY : 0, block, size);
+}
+
+bool HeapRelease(void* block) { return g_heap != nullptr && HeapFree(g_heap, 0, block) != FALSE; }
+
+size_t HeapBlockSize(const void* block) {
+  if (g_heap == nullptr) return 0;
+  const SIZE_T size = HeapSize(g_heap, 0, block);
+  return size == static_cast<SIZE_T>(-1) ? 0 : size;
+}
+
+}  // namespace llmbridge::platform

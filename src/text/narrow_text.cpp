@@ -1,0 +1,49 @@
+#include "text/narrow_text.h"
+
+#include <cstring>
+
+#include "text/block_heap.h"
+#include "text/code_page.h"
+
+namespace llmbridge {
+
+namespace {
+
+codepage::CodePage PageOf(NarrowEncoding encoding) {
+  return encoding == NarrowEncoding::Utf8 ? codepage::CodePage::Utf8 : codepage::CodePage::Ansi;
+}
+
+// Bytes before the first zero byte, but no more than `length` unless it is -1.
+int CountBytes(const char* bytes, int32_t length) {
+  if (length == -1) return static_cast<int>(std::strlen(bytes));
+  const void* zero = std::memchr(bytes, 0, static_cast<size_t>(length));
+  return zero ? static_cast<int>(static_cast<const char*>(zero) - bytes) : length;
+}
+
+}  // namespace
+
+Text FromNarrow(const char* bytes, int32_t length, NarrowEncoding encoding) {
+  if (bytes == nullptr || length < -1) return Text();
+  const int count = CountBytes(bytes, length);
+  if (count == 0) return Text();
+  const codepage::CodePage page = PageOf(encoding);
+  const int needed = codepage::DecodeNarrow(page, bytes, count, nullptr, 0);
+  Text text(static_cast<size_t>(needed), u'\0');
+  const int written = codepage::DecodeNarrow(page, bytes, count, text.data(), needed);
+  text.resize(static_cast<size_t>(written));
+  // A decoder may produce U+0000 only from a zero byte, which CountBytes already excluded.
+  return text;
+}
+
+char* ToNarrow(const Text& text) {
+  // The terminating zero is converted along with the text, so the sizes include it.
+  const int units = static_cast<int>(text.size()) + 1;
+  const int needed = codepage::EncodeNarrow(codepage::CodePage::Ansi, text.c_str(), units, nullptr, 0);
+  if (needed <= 0) return nullptr;
+  char* block = static_cast<char*>(AllocateZeroedBlock(needed));
+  if (block == nullptr) return nullptr;
+  codepage::EncodeNarrow(codepage::CodePage::Ansi, text.c_str(), units, block, needed);
+  return block;
+}
+
+}  // namespace llmbridge

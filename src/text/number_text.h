@@ -1,0 +1,23 @@
+// Integer and real numbers as text, independent of any locale.
+#pragma once
+
+#include <cstdint>
+
+#include "text/text.h"
+
+namespace llmbridge {
+
+// Decimal digits, with "-" for negative values; no padding, no grouping.
+Text FormatInteger(int64_t value);
+
+// Reads an integer the lenient way hosts expect: leading spaces and tabs skipped, one optional
+// sign, "$" for hexadecimal or "%" for binary, then digits up to the first non-digit. Arithmetic
+// wraps modulo 2^64; no digits give 0. Never fails.
+int64_t ParseInteger(const Text& text);
+
+// Reads a real number with "." as the decimal separator whatever the host's locale: the longest
+// leading number (leading white space skipped), "+Infinity", "-Infinity" and "NaN" in any ASCII
+// case, or 0 when nothing can be read.
+double ParseReal(const Text& text);
+
+}  // namespace llmbridge

@@ -1,0 +1,104 @@
+#include "text/utf8_codec.h"
+
+#include <cstdint>
+
+#include "text/codec_output.h"
+
+namespace llmbridge::codepage {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+int ContinuationCount(uint8_t lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return -1;  // a continuation byte, C0/C1 (always overlong) or beyond U+10FFFF
+}
+
+bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// Whether the bits gathered so far can still start a valid scalar value. Windows checks each
+// prefix after taking its byte, so a sequence that goes wrong at its second byte swallows that
+// byte into one replacement character (ED A0 80 gives two U+FFFD, not three).
+bool PrefixStillValid(char32_t value, int lead_continuations, int taken) {
+  if (lead_continuations == 2 && taken == 1) {
+    // Three-byte form: the first 11 bits decide overlong forms and surrogates.
+    return value >= 0x20 && !(value >= 0x360 && value <= 0x37F);
+  }
+  if (lead_continuations == 3 && taken == 1) {
+    return value >= 0x10 && value < 0x110;  // overlong below U+10000, or beyond U+10FFFF
+  }
+  return true;
+}
+
+char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
+  const uint8_t lead = *cursor++;
+  if (lead < 0x80) return lead;
+  const int needed = ContinuationCount(lead);
+  if (needed < 0) return kReplacement;
+  if (end - cursor < needed) {
+    // Windows turns a sequence cut short by the end of the input into one replacement
+    // character together with everything after its lead byte.
+    cursor = end;
+    return kReplacement;
+  }
+  char32_t value = lead & (0x3F >> needed);
+  for (int taken = 1; taken <= needed; ++taken) {
+    if (!IsContinuation(*cursor)) return kReplacement;
+    value = (value << 6) | (*cursor++ & 0x3F);
+    if (!PrefixStillValid(value, needed, taken)) return kReplacement;
+  }
+  return value;
+}
+
+}  // namespace
+
+int Utf8Decode(const char* bytes, int count, char16_t* out, int capacity) {
+  OutputSink<char16_t> sink(out, capacity);
+  const auto* cursor = reinterpret_cast<const uint8_t*>(bytes);
+  const uint8_t* end = cursor + (count > 0 ? count : 0);
+  while (cursor < end) {
+    const char32_t value = DecodeOne(cursor, end);
+    if (value >= 0x10000) {
+      sink.Put(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
+      sink.Put(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+    } else {
+      sink.Put(static_cast<char16_t>(value));
+    }
+  }
+  return sink.Result();
+}
+
+int Utf8Encode(const char16_t* units, int count, char* out, int capacity) {
+  OutputSink<char> sink(out, capacity);
+  for (int i = 0; i < count; ++i) {
+    char32_t value = units[i];
+    if (value >= 0xD800 && value <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      value = 0x10000 + ((value - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (value >= 0xD800 && value <= 0xDFFF) {
+      value = kReplacement;  // an unpaired surrogate
+    }
+    if (value < 0x80) {
+      sink.Put(static_cast<char>(value));
+    } else if (value < 0x800) {
+      sink.Put(static_cast<char>(0xC0 | (value >> 6)));
+      sink.Put(static_cast<char>(0x80 | (value & 0x3F)));
+    } else if (value < 0x10000) {
+      sink.Put(static_cast<char>(0xE0 | (value >> 12)));
+      sink.Put(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+      sink.Put(static_cast<char>(0x80 | (value & 0x3F)));
+    } else {
+      sink.Put(static_cast<char>(0xF0 | (value >> 18)));
+      sink.Put(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+      sink.Put(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+      sink.Put(static_cast<char>(0x80 | (value & 0x3F)));
+    }
+  }
+  return sink.Result();
+}
+
+}  // namespace llmbridge::codepage
