@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds everything into build/ (or $LLMBRIDGE_BUILD_DIR):
+#   build/linux       libllmbridge.so and the tests
+#   build/linux-asan  the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   build/win32       llmbridge.dll for 32-bit Windows (the product) and its tests
+#   build/win64       the same sources for 64-bit Windows, whose tests Wine runs natively
+# libcurl for MinGW is built once into build/deps and reused.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LLMBRIDGE_BUILD_DIR:-$root/build}
+mkdir -p "$build"
+
+# Both libcurl builds are mostly serial configure scripts: running them side by side uses both cores.
+"$root/scripts/build-curl-mingw.sh" i686-w64-mingw32 "$build/deps/curl-src-i686" "$build/deps/curl-i686" &
+curl32=$!
+"$root/scripts/build-curl-mingw.sh" x86_64-w64-mingw32 "$build/deps/curl-src-x86_64" "$build/deps/curl-x86_64" &
+curl64=$!
+wait $curl32
+wait $curl64
+
+configure() {
+  local dir=$1
+  shift
+  [ -f "$build/$dir/build.ninja" ] || cmake -S "$root" -B "$build/$dir" -G Ninja "$@" >/dev/null
+}
+configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure linux-asan -DCMAKE_BUILD_TYPE=Debug -DLLMBRIDGE_SANITIZE=ON
+for arch in i686 x86_64; do
+  dir=win32
+  [ $arch = x86_64 ] && dir=win64
+  configure $dir -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
+    -DLLMBRIDGE_CURL_PREFIX="$build/deps/curl-$arch" -DLLMBRIDGE_WINE_PREFIX="$build/wine-prefix"
+done
+
+for dir in linux linux-asan win32 win64; do
+  cmake --build "$build/$dir" -j "$(nproc)"
+done

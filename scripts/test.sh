@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: Linux, Linux with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and both Windows builds under Wine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LLMBRIDGE_BUILD_DIR:-$root/build}
+
+stage_start=$SECONDS
+declare -a timings=()
+stage_done() {
+  timings+=("$(printf '%-24s %4ds' "$1" $((SECONDS - stage_start)))")
+  stage_start=$SECONDS
+}
+
+"$root/scripts/install-deps.sh"
+stage_done "install packages"
+"$root/scripts/build.sh"
+stage_done "build (curl + 4 trees)"
+"$root/scripts/setup-wine.sh" "$build/wine-prefix"
+stage_done "wine prefix"
+
+# One warm wineserver serves every Windows test; it is stopped however the run ends.
+export WINEPREFIX="$build/wine-prefix"
+/usr/lib/wine/wineserver -p
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+
+failed=()
+for dir in linux linux-asan win64 win32; do
+  echo "=== tests: $dir"
+  if ! (cd "$build/$dir" && ctest --output-on-failure -j "$(nproc)"); then
+    failed+=("$dir")
+  fi
+  stage_done "tests $dir"
+done
+
+echo "=== time by stage"
+printf '%s\n' "${timings[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "all test runs passed"
