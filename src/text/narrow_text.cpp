@@ -46,4 +46,15 @@ char* ToNarrow(const Text& text) {
   return block;
 }
 
+std::string EncodeText(const Text& text, NarrowEncoding encoding) {
+  const codepage::CodePage page = PageOf(encoding);
+  const int units = static_cast<int>(text.size());
+  if (units == 0) return std::string();
+  const int needed = codepage::EncodeNarrow(page, text.data(), units, nullptr, 0);
+  std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
+  bytes.resize(static_cast<size_t>(
+      codepage::EncodeNarrow(page, text.data(), units, bytes.data(), needed)));
+  return bytes;
+}
+
 }  // namespace llmbridge

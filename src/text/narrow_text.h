@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "text/text.h"
 
@@ -21,5 +22,10 @@ Text FromNarrow(const char* bytes, int32_t length, NarrowEncoding encoding);
 // exactly the converted size. Characters the code page lacks become its best fit or its default
 // character. Returns null when the block cannot be allocated. The caller owns the block.
 char* ToNarrow(const Text& text);
+
+// Converts `text` to bytes in `encoding`, for the library's own use (request bodies, header
+// lines, URLs). UTF-8 turns unpaired surrogates into U+FFFD; the ANSI code page converts as
+// ToNarrow does.
+std::string EncodeText(const Text& text, NarrowEncoding encoding);
 
 }  // namespace llmbridge

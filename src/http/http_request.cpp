@@ -1,0 +1,190 @@
+#include "http/http_request.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "http/header_map.h"
+#include "http/http_option_observer.h"
+#include "http/http_settings.h"
+#include "text/narrow_text.h"
+#include "text/number_text.h"
+
+namespace llmbridge {
+
+namespace {
+
+constexpr char16_t kUserAgent[] = u"Mozilla/5.0 Gecko/41.0 Firefox/41.0";
+
+HttpOptionObserver& OptionObserver() {
+  static HttpOptionObserver observer;
+  return observer;
+}
+
+const char* MethodString(int32_t method) {
+  switch (method) {
+    case kHttpPost: return "POST";
+    case kHttpPut: return "PUT";
+    case kHttpPatch: return "PATCH";
+    case kHttpDelete: return "DELETE";
+    default: return "GET";
+  }
+}
+
+// Header names and values lose their line breaks: a CR or LF (an API key read from a file with
+// its newline) would end the header block early and corrupt the request.
+std::string HeaderPart(const Text& text) {
+  std::string bytes = EncodeText(text, NarrowEncoding::Utf8);
+  bytes.erase(std::remove_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; }),
+              bytes.end());
+  return bytes;
+}
+
+// libcurl's write and header callbacks: store the chunk, or refuse it (0) so the transfer ends.
+size_t StoreReceivedData(char* bytes, size_t size, size_t count, void* buffer) {
+  const size_t total = size * count;
+  return static_cast<ReceiveBuffer*>(buffer)->Append(bytes, total) ? total : 0;
+}
+
+// The libcurl handle and header list of one transfer, released together.
+class CurlTransfer {
+ public:
+  CurlTransfer() : handle_(curl_easy_init()) {}
+  ~CurlTransfer() {
+    if (header_lines_ != nullptr) curl_slist_free_all(header_lines_);
+    if (handle_ != nullptr) curl_easy_cleanup(handle_);
+  }
+  CurlTransfer(const CurlTransfer&) = delete;
+  CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+  CURL* handle() const { return handle_; }
+
+  void SetNumber(CURLoption option, long value) {
+    curl_easy_setopt(handle_, option, value);
+    Report(option, value, nullptr);
+  }
+  void SetData(CURLoption option, const void* value) {
+    curl_easy_setopt(handle_, option, value);
+    Report(option, 0, value);
+  }
+  void SetCallback(CURLoption option, curl_write_callback callback) {
+    curl_easy_setopt(handle_, option, callback);
+    Report(option, 0, nullptr);
+  }
+
+  // Builds the header lines in the map's visiting order: "name: value", or "name;" which is how
+  // libcurl sends a header with an empty value. An empty map gives an empty list.
+  bool BuildHeaderLines(const HeaderMap& headers) {
+    bool complete = true;
+    headers.ForEach([&](const Text& name, const Text& value) {
+      std::string line = HeaderPart(name);
+      const std::string value_bytes = HeaderPart(value);
+      line += value_bytes.empty() ? ";" : ": " + value_bytes;
+      curl_slist* extended = curl_slist_append(header_lines_, line.c_str());
+      if (extended == nullptr) complete = false;
+      else header_lines_ = extended;
+    });
+    return complete;
+  }
+  curl_slist* header_lines() const { return header_lines_; }
+
+ private:
+  static void Report(CURLoption option, long number, const void* pointer) {
+    if (OptionObserver()) OptionObserver()(HttpOptionSet{static_cast<int>(option), number, pointer});
+  }
+
+  CURL* handle_;
+  curl_slist* header_lines_ = nullptr;
+};
+
+void PerformHttpTransfer(HttpRequest& request) {
+  const std::string url = EncodeText(request.Url, NarrowEncoding::Ansi);
+  const std::string user_agent = EncodeText(request.UserAgent, NarrowEncoding::Ansi);
+  CurlTransfer transfer;
+  if (transfer.handle() == nullptr) return;
+  if (!request.Response.Allocate() || !request.ResponseHead.Allocate()) return;
+
+  char error_buffer[CURL_ERROR_SIZE] = {};
+  transfer.SetNumber(CURLOPT_FOLLOWLOCATION, 1L);
+  if (request.Method == kHttpPost) transfer.SetNumber(CURLOPT_POST, 1L);
+  if (request.BodyLength != 0) {
+    transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
+    transfer.SetData(CURLOPT_POSTFIELDS, request.Body);
+  }
+  if (request.Headers != nullptr && transfer.BuildHeaderLines(*request.Headers)) {
+    transfer.SetData(CURLOPT_HTTPHEADER, transfer.header_lines());
+  }
+  transfer.SetData(CURLOPT_URL, url.c_str());
+  transfer.SetData(CURLOPT_USERAGENT, user_agent.c_str());
+  transfer.SetCallback(CURLOPT_WRITEFUNCTION, StoreReceivedData);
+  transfer.SetData(CURLOPT_WRITEDATA, &request.Response);
+  transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
+  transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
+  transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
+  transfer.SetData(CURLOPT_ERRORBUFFER, error_buffer);
+  transfer.SetNumber(CURLOPT_CONNECTTIMEOUT_MS, request.ConnectTimeoutMs);
+  transfer.SetNumber(CURLOPT_TIMEOUT_MS, request.TransferTimeoutMs);
+  transfer.SetNumber(CURLOPT_NOSIGNAL, 1L);
+
+  const CURLcode result = curl_easy_perform(transfer.handle());
+  if (result == CURLE_OK) {
+    long status = 0;
+    curl_easy_getinfo(transfer.handle(), CURLINFO_RESPONSE_CODE, &status);
+    request.StatusCode = static_cast<int32_t>(status);
+    request.Response.ShrinkToReceived();
+  } else {
+    // libcurl leaves the buffer empty for a few failures; its generic message then says what.
+    const char* message = error_buffer[0] != '\0' ? error_buffer : curl_easy_strerror(result);
+    request.ErrorMessage = FromNarrow(message, -1, NarrowEncoding::Ansi);
+  }
+}
+
+Text BufferText(const ReceiveBuffer& buffer) {
+  if (buffer.data() == nullptr) return Text();
+  const int64_t received = buffer.received();
+  const int32_t length = received > std::numeric_limits<int32_t>::max()
+                             ? std::numeric_limits<int32_t>::max()
+                             : static_cast<int32_t>(received);
+  return FromNarrow(buffer.data(), length, NarrowEncoding::Utf8);
+}
+
+}  // namespace
+
+void SetHttpOptionObserver(HttpOptionObserver observer) { OptionObserver() = std::move(observer); }
+
+HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
+                               const HeaderMap* headers) {
+  const std::string body_bytes = EncodeText(body, NarrowEncoding::Utf8);
+  HttpRequestPtr request(new (std::nothrow) HttpRequest);
+  if (request == nullptr) return nullptr;
+  request->Url = url;
+  request->UserAgent = kUserAgent;
+  request->Method = method;
+  request->Flags = flags;
+  request->Body = body_bytes.c_str();
+  request->BodyLength = static_cast<int32_t>(body_bytes.size());
+  request->Headers = headers;
+  request->ConnectTimeoutMs = GetHttpSettings().ConnectTimeoutMs;
+  request->TransferTimeoutMs = GetHttpSettings().TransferTimeoutMs;
+  PerformHttpTransfer(*request);
+  request->Body = nullptr;  // the bytes end with this call
+  return request;
+}
+
+Text HttpRequestInfo(const HttpRequest& request, int32_t kind) {
+  switch (kind) {
+    case kHttpStatusCode: return FormatInteger(request.StatusCode);
+    case kHttpResponseBody: return BufferText(request.Response);
+    case kHttpErrorMessage: return request.ErrorMessage;
+    case kHttpResponseHeaders: return BufferText(request.ResponseHead);
+    default: return Text();
+  }
+}
+
+void FinishHttpRequest(HttpRequestPtr request) { request.reset(); }
+
+}  // namespace llmbridge

@@ -1,0 +1,60 @@
+// One HTTP or HTTPS request, performed with libcurl on the calling thread, and its outcome.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "http/receive_buffer.h"
+#include "text/text.h"
+
+namespace llmbridge {
+
+class HeaderMap;
+
+enum HttpMethod : int32_t {
+  kHttpGet = 0,
+  kHttpPost = 1,
+  kHttpPut = 2,
+  kHttpPatch = 3,
+  kHttpDelete = 4,  // any other code is sent as GET
+};
+
+enum HttpInfoKind : int32_t {
+  kHttpStatusCode = 0,       // "%ld" of the final response's code; "0" after a failed transfer
+  kHttpResponseBody = 1,     // the body decoded from UTF-8, up to a zero byte
+  kHttpErrorMessage = 2,     // libcurl's message for a failed transfer, or empty
+  kHttpResponseHeaders = 3,  // every header line of every response, redirects included
+};
+
+struct HttpRequest {
+  Text Url;
+  Text UserAgent;
+  int32_t Method = kHttpGet;
+  uint32_t Flags = 0;
+  const char* Body = nullptr;  // borrowed for the transfer, never copied
+  int32_t BodyLength = 0;      // 0: no body is sent
+  const HeaderMap* Headers = nullptr;
+  int32_t ConnectTimeoutMs = 0;
+  int32_t TransferTimeoutMs = 0;
+  ReceiveBuffer Response;      // body bytes, in the BlockHeap
+  ReceiveBuffer ResponseHead;  // header bytes, in the BlockHeap
+  int32_t StatusCode = 0;      // stays 0 unless the transfer succeeds
+  Text ErrorMessage;
+};
+
+using HttpRequestPtr = std::unique_ptr<HttpRequest>;
+
+// Encodes `body` as UTF-8, performs the whole transfer and returns the request whether the
+// transfer succeeded or not (the status text tells: "0" when no answer arrived). Null only when
+// the request record itself cannot be made. `headers` may be null and must outlive the call.
+// Only flags 0 are supported: synchronous, redirects followed, libcurl's TLS defaults.
+HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
+                               const HeaderMap* headers);
+
+// Reads an outcome of the request as text; unknown kinds give the empty text.
+Text HttpRequestInfo(const HttpRequest& request, int32_t kind);
+
+// Releases the request with its receive buffers.
+void FinishHttpRequest(HttpRequestPtr request);
+
+}  // namespace llmbridge

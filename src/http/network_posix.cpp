@@ -1,0 +1,9 @@
+#include "http/network.h"
+
+namespace llmbridge {
+
+// POSIX sockets need no start or stop.
+void StartNetwork() {}
+void StopNetwork() {}
+
+}  // namespace llmbridge

@@ -1,0 +1,243 @@
+// The request layer against a scripted loopback server: what goes out on the wire, and what the
+// caller reads back for every kind of answer.
+#include "http/http_request.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "http/header_map.h"
+#include "http/http_option_observer.h"
+#include "support/loopback_server.h"
+
+namespace llmbridge {
+namespace {
+
+using test::HttpReply;
+using test::LoopbackServer;
+using test::ScriptedReply;
+
+Text Url(const LoopbackServer& server, const std::string& path) {
+  const std::string url = "http://" + server.Address() + path;
+  return Text(url.begin(), url.end());
+}
+
+Text Status(const HttpRequest& request) { return HttpRequestInfo(request, kHttpStatusCode); }
+Text Body(const HttpRequest& request) { return HttpRequestInfo(request, kHttpResponseBody); }
+
+HeaderMap ChatHeaders() {
+  HeaderMap headers(512);
+  headers.SetHeader(u"content-type", u"application/json");
+  headers.SetHeader(u"Authorization", u"Bearer key");
+  return headers;
+}
+
+// Records the libcurl options a transfer sets, removing itself afterwards.
+class OptionRecorder {
+ public:
+  OptionRecorder() {
+    SetHttpOptionObserver([this](const HttpOptionSet& set) { sets_.push_back(set); });
+  }
+  ~OptionRecorder() { SetHttpOptionObserver(nullptr); }
+  std::vector<int> Options() const {
+    std::vector<int> options;
+    for (const HttpOptionSet& set : sets_) options.push_back(set.option);
+    return options;
+  }
+  const HttpOptionSet* Find(int option) const {
+    for (const HttpOptionSet& set : sets_) {
+      if (set.option == option) return &set;
+    }
+    return nullptr;
+  }
+
+ private:
+  std::vector<HttpOptionSet> sets_;
+};
+
+TEST(HttpRequest, PostSendsTheUtf8BodyAndTheHeaderLinesInMapOrder) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{}"));
+  const HeaderMap headers = ChatHeaders();
+  OptionRecorder recorder;
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, Url(server, "/v1/chat/completions"),
+                                           u"{\"q\": \"caf\u00e9\"}", 0, &headers);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"200");
+
+  const std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& wire = requests[0];
+  EXPECT_EQ(wire.rfind("POST /v1/chat/completions HTTP/1.1\r\n", 0), 0u) << wire;
+  EXPECT_NE(wire.find("\r\nUser-Agent: Mozilla/5.0 Gecko/41.0 Firefox/41.0\r\n"), std::string::npos);
+  EXPECT_NE(wire.find("\r\nContent-Length: 14\r\n"), std::string::npos);  // é is two bytes
+  const size_t type = wire.find("\r\ncontent-type: application/json\r\n");
+  const size_t auth = wire.find("\r\nAuthorization: Bearer key\r\n");
+  ASSERT_NE(type, std::string::npos);
+  ASSERT_NE(auth, std::string::npos);
+  EXPECT_LT(type, auth);
+  EXPECT_EQ(wire.substr(wire.size() - 14), "{\"q\": \"caf\xc3\xa9\"}");
+
+  const std::vector<int> expected = {CURLOPT_FOLLOWLOCATION, CURLOPT_POST, CURLOPT_POSTFIELDSIZE,
+                                     CURLOPT_POSTFIELDS, CURLOPT_HTTPHEADER, CURLOPT_URL,
+                                     CURLOPT_USERAGENT, CURLOPT_WRITEFUNCTION, CURLOPT_WRITEDATA,
+                                     CURLOPT_CUSTOMREQUEST, CURLOPT_HEADERFUNCTION,
+                                     CURLOPT_HEADERDATA, CURLOPT_ERRORBUFFER,
+                                     CURLOPT_CONNECTTIMEOUT_MS, CURLOPT_TIMEOUT_MS, CURLOPT_NOSIGNAL};
+  EXPECT_EQ(recorder.Options(), expected);
+  EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE)->number, 14);
+  EXPECT_EQ(recorder.Find(CURLOPT_CONNECTTIMEOUT_MS)->number, 30000);
+  EXPECT_EQ(recorder.Find(CURLOPT_TIMEOUT_MS)->number, 0);
+  EXPECT_STREQ(static_cast<const char*>(recorder.Find(CURLOPT_CUSTOMREQUEST)->pointer), "POST");
+}
+
+TEST(HttpRequest, GetSendsNoBodyAndSetsNoPostOptions) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{\"data\": []}"));
+  HeaderMap headers(512);
+  headers.SetHeader(u"Authorization", u"Bearer key");
+  OptionRecorder recorder;
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/v1/models"), u"", 0, &headers);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Body(*request), u"{\"data\": []}");
+  const std::string wire = server.Requests().at(0);
+  EXPECT_EQ(wire.rfind("GET /v1/models HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(wire.find("Content-Length"), std::string::npos);
+  EXPECT_EQ(recorder.Find(CURLOPT_POST), nullptr);
+  EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDS), nullptr);
+  EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE), nullptr);
+  EXPECT_STREQ(static_cast<const char*>(recorder.Find(CURLOPT_CUSTOMREQUEST)->pointer), "GET");
+}
+
+TEST(HttpRequest, HeaderLinesForEmptyValuesAndValuesWithLineBreaks) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{}"));
+  HeaderMap headers(512);
+  headers.SetHeader(u"X-Empty", u"");
+  // A key read from a file with its newline must not end the header block early.
+  headers.SetHeader(u"Authorization", u"Bearer key\r\n");
+  headers.SetHeader(u"X-Split\n", u"a\rb");
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, &headers);
+  ASSERT_NE(request, nullptr);
+  const std::string wire = server.Requests().at(0);
+  EXPECT_NE(wire.find("\r\nX-Empty:\r\n"), std::string::npos) << wire;
+  EXPECT_NE(wire.find("\r\nAuthorization: Bearer key\r\n"), std::string::npos) << wire;
+  EXPECT_NE(wire.find("\r\nX-Split: ab\r\n"), std::string::npos) << wire;
+  EXPECT_EQ(wire.find("\r\n\r\n"), wire.size() - 4);  // nothing after the head
+}
+
+TEST(HttpRequest, MethodCodesSendTheirMethodStrings) {
+  struct Case {
+    int32_t method;
+    const char* request_line;
+  };
+  const Case cases[] = {{kHttpPut, "PUT /"}, {kHttpPatch, "PATCH /"}, {kHttpDelete, "DELETE /"},
+                        {7, "GET /"}};
+  for (const Case& c : cases) {
+    LoopbackServer server;
+    server.Script(HttpReply(200, "{}"));
+    OpenHttpRequest(c.method, Url(server, "/"), u"", 0, nullptr);
+    EXPECT_EQ(server.Requests().at(0).rfind(c.request_line, 0), 0u) << c.request_line;
+  }
+}
+
+TEST(HttpRequest, ErrorStatusesAreAnswersWithTheirBody) {
+  LoopbackServer server;
+  const std::string error = "{\"error\": {\"message\": \"Incorrect API key provided\"}}";
+  server.Script(HttpReply(401, error));
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/v1/models"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"401");
+  EXPECT_EQ(Body(*request), Text(error.begin(), error.end()));
+  EXPECT_EQ(HttpRequestInfo(*request, kHttpErrorMessage), u"");
+  // Reading twice gives the same texts; an unknown kind gives nothing.
+  EXPECT_EQ(Status(*request), u"401");
+  EXPECT_EQ(Body(*request), Text(error.begin(), error.end()));
+  EXPECT_EQ(HttpRequestInfo(*request, 99), u"");
+  FinishHttpRequest(std::move(request));
+}
+
+TEST(HttpRequest, RedirectsAreFollowedToTheFinalAnswer) {
+  LoopbackServer target;
+  target.Script(HttpReply(200, "{\"final\": true}"));
+  LoopbackServer server;
+  server.Script(HttpReply(302, "", "Location: http://" + target.Address() + "/moved\r\n"));
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/start"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"200");
+  EXPECT_EQ(Body(*request), u"{\"final\": true}");
+  EXPECT_EQ(target.Requests().at(0).rfind("GET /moved HTTP/1.1\r\n", 0), 0u);
+  const Text head = HttpRequestInfo(*request, kHttpResponseHeaders);
+  EXPECT_EQ(head.rfind(u"HTTP/1.1 302", 0), 0u);
+  EXPECT_NE(head.find(u"\r\nHTTP/1.1 200 OK\r\n"), Text::npos);
+}
+
+TEST(HttpRequest, FailedTransfersHaveStatusZeroAndLibcurlsMessage) {
+  Text refused_url;
+  {
+    LoopbackServer closed;  // a port that was free a moment ago and is closed now
+    refused_url = Url(closed, "/");
+  }
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, refused_url, u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"0");
+  EXPECT_EQ(Body(*request), u"");
+  EXPECT_NE(HttpRequestInfo(*request, kHttpErrorMessage), u"");
+}
+
+TEST(HttpRequest, AConnectionBrokenInTheBodyFailsButKeepsWhatArrived) {
+  LoopbackServer server;
+  ScriptedReply reply = HttpReply(200, "{\"content\": \"cut here and never finished\"}");
+  reply.close_after = reply.bytes.find("cut") + 3;
+  server.Script(reply);
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"0");
+  EXPECT_EQ(Body(*request), u"{\"content\": \"cut");
+}
+
+TEST(HttpRequest, BodiesEndAtAZeroByteAndInvalidUtf8BecomesReplacementCharacters) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, std::string("ok\xff\xc3\xa9", 5) + std::string("\0rest", 5)));
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Body(*request), u"ok\uFFFD\u00E9");
+}
+
+TEST(HttpRequest, LargeBodiesGrowTheBufferAndArriveWhole) {
+  for (size_t size : {size_t{524288}, size_t{524289}, size_t{50} << 20}) {
+    LoopbackServer server;
+    server.Script(HttpReply(200, std::string(size, 'z')));
+    HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr);
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(request->Response.received(), static_cast<int64_t>(size));
+    EXPECT_EQ(request->Response.capacity(), static_cast<int32_t>(size));  // cut to size
+    EXPECT_EQ(Body(*request).size(), size);
+  }
+}
+
+TEST(HttpRequest, LargePostBodiesGetThroughExpectContinue) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{}"));
+  const Text body(3u << 20, u'b');
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, Url(server, "/"), body, 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"200");
+  const std::string wire = server.Requests().at(0);
+  EXPECT_EQ(wire.size() - wire.find("\r\n\r\n") - 4, body.size());
+}
+
+TEST(HttpRequest, ASlowServerIsWaitedFor) {
+  LoopbackServer server;
+  ScriptedReply reply = HttpReply(200, "{\"late\": 1}");
+  reply.delay_ms = 1500;
+  server.Script(reply);
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Body(*request), u"{\"late\": 1}");
+}
+
+}  // namespace
+}  // namespace llmbridge

@@ -1,0 +1,49 @@
+#include "http/receive_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/block_heap.h"
+
+namespace llmbridge {
+namespace {
+
+constexpr int32_t kChunk = ReceiveBuffer::kInitialCapacity;
+
+TEST(ReceiveBuffer, HoldsAFullFirstBlockWithoutGrowing) {
+  ReceiveBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate());
+  const std::string bytes(kChunk, 'x');
+  ASSERT_TRUE(buffer.Append(bytes.data(), bytes.size()));
+  EXPECT_EQ(buffer.capacity(), kChunk);
+  EXPECT_EQ(buffer.received(), kChunk);
+}
+
+TEST(ReceiveBuffer, GrowsByTheChunkPlusAFullBlockAndKeepsTheBytes) {
+  ReceiveBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate());
+  const std::string first(kChunk - 10, 'a');
+  const std::string second(100, 'b');
+  ASSERT_TRUE(buffer.Append(first.data(), first.size()));
+  ASSERT_TRUE(buffer.Append(second.data(), second.size()));
+  EXPECT_EQ(buffer.capacity(), kChunk + 100 + kChunk);
+  EXPECT_EQ(std::string(buffer.data(), static_cast<size_t>(buffer.received())), first + second);
+
+  buffer.ShrinkToReceived();
+  EXPECT_EQ(buffer.capacity(), kChunk + 90);
+  EXPECT_EQ(BlockSize(buffer.data()), kChunk + 90);
+  EXPECT_EQ(std::string(buffer.data(), static_cast<size_t>(buffer.received())), first + second);
+}
+
+TEST(ReceiveBuffer, RefusesAChunkThatCannotFitA32BitBlock) {
+  ReceiveBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate());
+  const char byte = 'x';
+  // The size check happens before any byte is read, so a huge count is safe to pass.
+  EXPECT_FALSE(buffer.Append(&byte, size_t{1} << 31));
+  EXPECT_EQ(buffer.received(), 0);
+}
+
+}  // namespace
+}  // namespace llmbridge

@@ -1,0 +1,13 @@
+#include "support/test_socket.h"
+
+namespace llmbridge::test {
+
+void StartTestSockets() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  (void)started;
+}
+
+}  // namespace llmbridge::test
