@@ -7,6 +7,8 @@ packages=(
   # Linux build and tests
   cmake ninja-build g++ make pkg-config googletest libgtest-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev openssl python3 locales
+  # the local mock server
+  libcpp-httplib-dev nlohmann-json3-dev
   # Windows cross builds (32- and 64-bit), Wine for both, and qemu for machines whose kernel
   # runs no 32-bit code (32-bit Wine then runs under qemu-user)
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 qemu-user-static
