@@ -124,6 +124,17 @@ TEST_F(ProgressWindowOnWindows, CloseRequestsAreQueuedAndLeaveTheWindowOpen) {
   EXPECT_EQ(QueuedEvents().back().window, window_);
 }
 
+TEST_F(ProgressWindowOnWindows, ReactivationGivesTheFocusBackToTheChildThatHadIt) {
+  HWND label = static_cast<HWND>(GetLibraryState().ProgressSecondLabel);
+  ASSERT_NE(label, nullptr);
+  SetFocus(label);
+  ASSERT_EQ(GetFocus(), label) << "the window was not activated when shown";
+  EXPECT_EQ(SendMessageW(window_, WM_ACTIVATE, WA_INACTIVE, 0), 1);
+  SetFocus(window_);
+  EXPECT_EQ(SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0), 1);
+  EXPECT_EQ(GetFocus(), label);
+}
+
 TEST_F(ProgressWindowOnWindows, CloseAllWindowsRemovesWindowLabelsAndClass) {
   const std::wstring class_name = ClassOf(window_);
   HWND label = static_cast<HWND>(GetLibraryState().ProgressFirstLabel);
