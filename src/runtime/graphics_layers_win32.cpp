@@ -63,7 +63,8 @@ void InitImageRegistry() {}  // the registry exists from load; nothing is in it 
 void InitAlphaBlending() {
   g_msimg32 = LoadLibraryW(L"msimg32.dll");
   if (g_msimg32 != nullptr) {
-    g_alpha_blend = reinterpret_cast<AlphaBlendFunction>(GetProcAddress(g_msimg32, "AlphaBlend"));
+    g_alpha_blend = reinterpret_cast<AlphaBlendFunction>(
+        reinterpret_cast<void*>(GetProcAddress(g_msimg32, "AlphaBlend")));
   }
 }
 

@@ -1,7 +1,9 @@
 // The shell layers on Windows: Shell_NotifyIcon icons, menus and OLE.
+#include <windows.h>
+// clang-format off: these need windows.h first
 #include <ole2.h>
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
 
 #include "runtime/handle_registry.h"
 #include "runtime/shell_layers.h"

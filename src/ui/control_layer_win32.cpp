@@ -1,6 +1,8 @@
 // The control layer on Windows: the labels' font and the common control classes.
-#include <commctrl.h>
 #include <windows.h>
+// clang-format off: commctrl.h needs windows.h first
+#include <commctrl.h>
+// clang-format on
 
 #include "ui/window_class_win32.h"
 #include "ui/window_layer.h"
