@@ -13,6 +13,8 @@ packages=(
   # runs no 32-bit code (32-bit Wine then runs under qemu-user)
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 qemu-user-static
   xvfb xauth dpkg-dev
+  # Screenshots of the progress window (scripts/screenshot-notice.sh) and its X11 test
+  x11-apps imagemagick libx11-dev
 )
 
 sudo_cmd=()

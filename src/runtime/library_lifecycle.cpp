@@ -1,15 +1,62 @@
 #include "runtime/library_lifecycle.h"
 
 #include "api/library_state.h"
+#include "http/http_settings.h"
+#include "http/network.h"
+#include "runtime/container_operations.h"
+#include "runtime/event_layer.h"
+#include "runtime/graphics_layers.h"
+#include "runtime/library_locale.h"
+#include "runtime/private_heaps.h"
+#include "runtime/shell_layers.h"
 #include "text/block_heap.h"
+#include "ui/window_layer.h"
 
 namespace llmbridge {
 
+// No step checks an earlier one or reports failure: a layer that could not start leaves its
+// features unavailable and the library loads all the same.
 void StartLibrary() {
+  CreateProgramHeap();
+  CreateLibraryLocale();
+  CreateTextStorage();
   CreateBlockHeap();
+  RegisterMapOperations();
+  InitEventLayer();
+  InitFontLayer();
+  InitDrawingLayer();
+  InitImageLayer();
+  InitImageCodecs();
+  RegisterLinkedListOperations();
+  InitImageRegistry();
+  InitAlphaBlending();
+  InitTrayIcons();
+  InitMenus();
+  InitWindowLayer();
+  InitOle();
+  InitControlLayer();
+  StartNetwork();
+  InitHttpSettings();
+  RegisterArrayOperations();
+  // JSON: InitJsonSlots() goes here once the JSON layer exists.
   GetLibraryState().VersionText = u"1.11";  // last: the library is ready once this is set
 }
 
-void StopLibrary() { DestroyBlockHeap(); }
+// Menus, controls, drawing, image codecs and container operations release nothing: what they
+// hold stays until the process ends.
+void StopLibrary() {
+  // JSON: FreeAllJson() goes here once the JSON layer exists.
+  StopNetwork();
+  ShutdownOle();
+  ShutdownWindowLayer();
+  ReleaseAllTrayIcons();
+  ReleaseAlphaBlending();
+  ReleaseAllImages();
+  ReleaseAllFonts();
+  ShutdownEventLayer();
+  DestroyBlockHeap();
+  DestroyTextStorage();
+  DestroyProgramHeap();
+}
 
 }  // namespace llmbridge

@@ -1,0 +1,102 @@
+// A Windows host loading and unloading the DLL: what loading leaves in the process, what
+// unloading takes away, and the manifest the DLL carries.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+// Top-level windows of this process whose class name starts with the prefix.
+int CountOwnWindows(const std::wstring& class_prefix) {
+  struct Search {
+    std::wstring prefix;
+    int count;
+  } search{class_prefix, 0};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (process == GetCurrentProcessId() && std::wstring(name).rfind(s->prefix, 0) == 0) {
+          ++s->count;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
+bool DisplaySet() {
+  const DWORD length = GetEnvironmentVariableW(L"DISPLAY", nullptr, 0);
+  return length > 1;
+}
+
+TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
+  if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
+  ASSERT_EQ(CountOwnWindows(L"PostEventClass"), 0);
+  HMODULE library = LoadLibraryA(LLMBRIDGE_LIBRARY_FILE);
+  ASSERT_NE(library, nullptr);
+  WNDCLASSW info{};
+  EXPECT_TRUE(GetClassInfoW(library, L"PostEventClass", &info));
+  EXPECT_EQ(CountOwnWindows(L"PostEventClass"), 1);
+  EXPECT_EQ(CountOwnWindows(L"WindowClass_"), 0);  // no progress window without a request
+
+  using CheckDllVersion = const char*(WINAPI*)(void);
+  auto version = reinterpret_cast<CheckDllVersion>(
+      reinterpret_cast<void*>(GetProcAddress(library, "checkdllversion")));
+  ASSERT_NE(version, nullptr);
+  EXPECT_STREQ(version(), "1.11");
+
+  ASSERT_TRUE(FreeLibrary(library));
+  EXPECT_EQ(CountOwnWindows(L"PostEventClass"), 0);
+  EXPECT_FALSE(GetClassInfoW(library, L"PostEventClass", &info));
+}
+
+class ManifestResource : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library_ = LoadLibraryExA(LLMBRIDGE_LIBRARY_FILE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(library_, nullptr);
+  }
+  void TearDown() override {
+    if (library_ != nullptr) FreeLibrary(library_);
+  }
+  // The bytes of a manifest resource (type 24), or empty when there is none.
+  std::string Manifest(WORD id, WORD language) {
+    HRSRC found = FindResourceExW(library_, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(id), language);
+    if (found == nullptr) return {};
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(library_, found)));
+    return std::string(bytes, SizeofResource(library_, found));
+  }
+  HMODULE library_ = nullptr;
+};
+
+TEST_F(ManifestResource, IsTheSourceManifestAtIdOneInUsEnglish) {
+  std::ifstream source(LLMBRIDGE_MANIFEST_FILE, std::ios::binary);
+  ASSERT_TRUE(source) << "cannot read " << LLMBRIDGE_MANIFEST_FILE;
+  const std::string expected{std::istreambuf_iterator<char>(source), {}};
+  EXPECT_EQ(Manifest(1, 1033), expected);
+  EXPECT_EQ(Manifest(2, 1033), "");  // Windows would apply one at id 2 to the DLL itself
+}
+
+TEST_F(ManifestResource, DeclaresCommonControlsSixAndTheFiveSystems) {
+  const std::string manifest = Manifest(1, 1033);
+  const char* required[] = {
+      R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0" processorArchitecture="X86")",
+      R"(publicKeyToken="6595b64144ccf1df" language="*")",
+      R"(version="1.0.0.0" processorArchitecture="X86" name="CompanyName.ProductName.YourApp" type="win32")",
+      "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+      "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+      "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+      "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+      "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10
+  };
+  for (const char* text : required) EXPECT_NE(manifest.find(text), std::string::npos) << text;
+}
+
+}  // namespace

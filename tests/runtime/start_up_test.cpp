@@ -1,0 +1,31 @@
+// What the start-up sequence leaves behind on every platform; the test program has run it.
+#include <gtest/gtest.h>
+
+#include "api/library_state.h"
+#include "runtime/graphics_layers.h"
+#include "runtime/image_codecs.h"
+#include "runtime/library_locale.h"
+#include "ui/open_window_list.h"
+
+namespace llmbridge {
+namespace {
+
+TEST(StartUp, EndsWithTheVersionAndNoWindowOpen) {
+  EXPECT_EQ(GetLibraryState().VersionText, u"1.11");
+  EXPECT_TRUE(OpenWindows().empty());
+}
+
+TEST(StartUp, MakesTheLibrarysOwnLocale) { EXPECT_TRUE(LibraryLocaleExists()); }
+
+TEST(StartUp, RegistersOnlyTheBmpCodecs) {
+  EXPECT_EQ(ImageDecoderCount(), 1);
+  EXPECT_TRUE(HasImageDecoder("BMP"));
+  EXPECT_TRUE(HasImageEncoder("BMP"));
+  EXPECT_FALSE(HasImageDecoder("PNG"));
+  const FormatTag expected{'B', 'M', 'P', '\0'};
+  EXPECT_EQ(MakeFormatTag("BMP"), expected);
+  EXPECT_EQ(MakeFormatTag("BMPX"), expected);  // the fourth byte is always 0
+}
+
+}  // namespace
+}  // namespace llmbridge

@@ -1,0 +1,69 @@
+// What the start-up sequence leaves behind on Windows; the test program has run it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "runtime/event_layer.h"
+#include "runtime/graphics_layers.h"
+#include "runtime/private_heaps.h"
+#include "runtime/shell_layers.h"
+
+namespace llmbridge {
+namespace {
+
+bool DisplaySet() {
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+}
+
+TEST(StartUpOnWindows, CreatesTheProgramHeapAndTextStorage) {
+  EXPECT_TRUE(ProgramHeapExists());
+  EXPECT_TRUE(TextStorageExists());
+}
+
+TEST(StartUpOnWindows, MakesAHiddenOnePixelPostEventWindow) {
+  if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
+  HWND window = static_cast<HWND>(PostEventWindow());
+  ASSERT_NE(window, nullptr);
+  wchar_t class_name[64] = {};
+  GetClassNameW(window, class_name, 64);
+  EXPECT_STREQ(class_name, L"PostEventClass");
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  // Asked for 1 by 1; a captioned window is widened to the platform's minimum tracking size.
+  EXPECT_GE(rect.right, 1);
+  EXPECT_GE(rect.bottom, 1);
+  EXPECT_LE(rect.right, std::max(1, GetSystemMetrics(SM_CXMINTRACK)));
+  EXPECT_LE(rect.bottom, std::max(1, GetSystemMetrics(SM_CYMINTRACK)));
+}
+
+TEST(StartUpOnWindows, RegistersThreeDistinctWindowMessages) {
+  // Registered messages live in 0xC000..0xFFFF; the same name always gives the same number.
+  for (uint32_t message : {PostEventMessage(), PostEventReplyMessage(), TaskbarCreatedMessage()}) {
+    EXPECT_GE(message, 0xC000u);
+  }
+  EXPECT_NE(PostEventMessage(), PostEventReplyMessage());
+  EXPECT_EQ(TaskbarCreatedMessage(), RegisterWindowMessageW(L"TaskbarCreated"));
+}
+
+TEST(StartUpOnWindows, ReadsTheDisplaysVerticalResolution) {
+  HDC display = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+  const int expected = display != nullptr ? GetDeviceCaps(display, LOGPIXELSY) : 96;
+  if (display != nullptr) DeleteDC(display);
+  EXPECT_EQ(ScreenVerticalResolution(), expected);
+}
+
+TEST(StartUpOnWindows, FindsAlphaBlendInMsimg32) {
+  HMODULE msimg32 = GetModuleHandleW(L"msimg32.dll");
+  ASSERT_NE(msimg32, nullptr) << "start-up keeps msimg32.dll loaded";
+  EXPECT_EQ(AlphaBlendAvailable(), GetProcAddress(msimg32, "AlphaBlend") != nullptr);
+}
+
+}  // namespace
+}  // namespace llmbridge
