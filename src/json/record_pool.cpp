@@ -32,7 +32,11 @@ unsigned char* SlotAt(RecordBlock* block, size_t slot_size, size_t index) {
   return reinterpret_cast<unsigned char*>(block) + kHeaderSize + index * slot_size;
 }
 
-void*& NextFreeSlot(void* slot) { return *static_cast<void**>(slot); }
+// A free slot's record storage holds the link to the next free slot; the back pointer in front
+// of it must survive, since the slot stays in its block.
+void*& NextFreeSlot(void* slot) {
+  return *reinterpret_cast<void**>(static_cast<unsigned char*>(slot) + kSlotPrefix);
+}
 
 }  // namespace
 
