@@ -1,12 +1,13 @@
 #include "json/element_list.h"
 
-#include "json/json_memory.h"
 #include "json/record_pool.h"
 
 namespace llmbridge {
 namespace {
 
 RecordPool& ElementPool() { return SharedRecordPool<sizeof(ElementRecord)>(); }
+
+RecordPool& ListPool() { return SharedRecordPool<sizeof(ElementList)>(); }
 
 ElementRecord* WalkForward(ElementRecord* record, size_t steps) {
   while (steps-- > 0) record = record->next;
@@ -21,7 +22,7 @@ ElementRecord* WalkBackward(ElementRecord* record, size_t steps) {
 }  // namespace
 
 ElementList* NewElementList() {
-  auto* list = static_cast<ElementList*>(JsonAllocate(sizeof(ElementList)));
+  auto* list = static_cast<ElementList*>(ListPool().Take());
   if (list != nullptr) *list = ElementList{nullptr, nullptr, 0, nullptr, 0};
   return list;
 }
@@ -70,7 +71,7 @@ void FreeElementList(ElementList* list) {
     ElementPool().GiveBack(record);
     record = next;
   }
-  JsonFree(list);
+  ListPool().GiveBack(list);
 }
 
 }  // namespace llmbridge

@@ -8,11 +8,18 @@ namespace {
 // Allocations left until the one that is made to fail; 0 when none is.
 unsigned long g_allocations_until_failure = 0;
 
+bool AllocationMayProceed() {
+  return g_allocations_until_failure == 0 || --g_allocations_until_failure != 0;
+}
+
 }  // namespace
 
 void* JsonAllocate(size_t bytes) {
-  if (g_allocations_until_failure != 0 && --g_allocations_until_failure == 0) return nullptr;
-  return std::malloc(bytes == 0 ? 1 : bytes);
+  return AllocationMayProceed() ? std::malloc(bytes == 0 ? 1 : bytes) : nullptr;
+}
+
+void* JsonReallocate(void* block, size_t bytes) {
+  return AllocationMayProceed() ? std::realloc(block, bytes == 0 ? 1 : bytes) : nullptr;
 }
 
 void JsonFree(void* block) { std::free(block); }

@@ -9,6 +9,10 @@ namespace llmbridge {
 // Returns `bytes` of uninitialised storage, or null when none can be had (never throws).
 void* JsonAllocate(size_t bytes);
 
+// Resizes storage from JsonAllocate to `bytes`, keeping its contents; null when that cannot be
+// done, in which case `block` is left as it was (never throws).
+void* JsonReallocate(void* block, size_t bytes);
+
 // Releases storage from JsonAllocate; null is ignored.
 void JsonFree(void* block);
 

@@ -135,14 +135,14 @@ bool Parser::AppendToken(char16_t c) {
       Fail(kOutOfMemory);
       return false;
     }
-    auto* grown = static_cast<char16_t*>(JsonAllocate(capacity * sizeof(char16_t)));
+    // Reallocation lets the C library extend large buffers in place, so a long string does not
+    // cost a copy per 1024 code units.
+    auto* grown = static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
     if (grown == nullptr) {
       Fail(kOutOfMemory);
       return false;
     }
-    if (token_length_ > 0) std::memcpy(grown, token_, token_length_ * sizeof(char16_t));
-    std::memset(grown + token_length_, 0, (capacity - token_length_) * sizeof(char16_t));
-    JsonFree(token_);
+    std::memset(grown + token_capacity_, 0, kTokenGrowth * sizeof(char16_t));
     token_ = grown;
     token_capacity_ = capacity;
   }

@@ -8,6 +8,9 @@ namespace {
 
 RecordPool& MemberPool() { return SharedRecordPool<sizeof(MemberRecord)>(); }
 
+// Tables come from a pool too: answers hold many small objects, and each table is a fixed size.
+RecordPool& TablePool() { return SharedRecordPool<sizeof(MemberTable)>(); }
+
 int32_t BucketOf(const char16_t* key, size_t length) {
   return static_cast<int32_t>(HashMemberKey(key, length) % kMemberBucketCount);
 }
@@ -39,7 +42,7 @@ uint32_t HashMemberKey(const char16_t* key, size_t length) {
 }
 
 MemberTable* NewMemberTable() {
-  auto* table = static_cast<MemberTable*>(JsonAllocate(sizeof(MemberTable)));
+  auto* table = static_cast<MemberTable*>(TablePool().Take());
   if (table == nullptr) return nullptr;
   for (MemberRecord*& head : table->buckets) head = nullptr;
   table->count = 0;
@@ -110,7 +113,7 @@ void FreeMemberTable(MemberTable* table) {
       record = next;
     }
   }
-  JsonFree(table);
+  TablePool().GiveBack(table);
 }
 
 }  // namespace llmbridge
