@@ -20,11 +20,9 @@ std::string MakeModelList(int entries) {
     const std::string n = std::to_string(i);
     if (i > 0) text += ',';
     text += "{\"id\":\"org/model-" + n + "-Instruct\",\"object\":\"model\",\"created\":1741570900,"
-            "\"owned_by\":\"vllm\",\"root\":\"org/model-" + n + "-Instruct\",\"parent\":null,"
-            "\"max_model_len\":8192,\"permission\":[{\"id\":\"modelperm-" + n + "\","
-            "\"object\":\"model_permission\",\"created\":1741570900,"
-            "\"allow_create_engine\":false,\"allow_sampling\":true,\"allow_logprobs\":true,"
-            "\"allow_view\":true,\"organization\":\"*\",\"group\":null,\"is_blocking\":false}]}";
+            "\"owned_by\":\"vllm\",\"max_model_len\":8192,\"permission\":[{\"id\":\"modelperm-" +
+            n + "\",\"object\":\"model_permission\",\"allow_sampling\":true,\"allow_view\":true,"
+            "\"organization\":\"*\",\"group\":null}]}";
   }
   return text + "]}";
 }

@@ -71,7 +71,8 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
   const Figures nlohmann_figures = Measure(
       bytes, [&] { nlohmann_dom = nlohmann::json::parse(bytes); },
       [&] { nlohmann_dom = nullptr; });
-  std::printf("| %-22s | %6.1f | %6.1f | %6.1f | %5.1f | %5.1f | %5.1f |\n", name,
+  std::printf("| %-22s | %4.1f | %6.1f | %6.1f | %6.1f | %5.1f | %5.1f | %5.1f |\n", name,
+              static_cast<double>(bytes.size()) / kMegabyte,
               ours.megabytes_per_second, rapid_figures.megabytes_per_second,
               nlohmann_figures.megabytes_per_second, ours.kept_per_megabyte,
               rapid_figures.kept_per_megabyte, nlohmann_figures.kept_per_megabyte);
@@ -82,8 +83,8 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
 int main() {
   StartLibrary();
   std::printf("MB/s of input (best of %d); heap kept after parsing, MB per MB of input\n", kRuns);
-  std::printf("| document               | llmbridge | RapidJSON | nlohmann | kept: ours | Rapid | nlohmann |\n");
-  std::printf("|---|---|---|---|---|---|---|\n");
+  std::printf("| document               | MB | llmbridge | RapidJSON | nlohmann | kept: ours | Rapid | nlohmann |\n");
+  std::printf("|---|---|---|---|---|---|---|---|\n");
   Report("(a) 1 MB chat answer", bench::MakeChatAnswer(1 << 20), CollectContent);
   Report("(b) 20 000 models", bench::MakeModelList(20000), CollectModelIds);
   Report("(c) 5 MB mixed", bench::MakeMixedDocument(5 << 20), CollectLastString);
