@@ -1,14 +1,13 @@
 // Prints, for each benchmark document, the speed of the library's answer path and of RapidJSON
 // and nlohmann::json parsing the same bytes into a DOM, and the heap each keeps per MB of input.
 #include <malloc.h>
+#include <rapidjson/document.h>
 
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <string>
-
 #include <nlohmann/json.hpp>
-#include <rapidjson/document.h>
+#include <string>
 
 #include "api/library_state.h"
 #include "bench_documents.h"
@@ -56,7 +55,8 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
       bytes,
       [&] {
         text = FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
-        if (ParseJson(0, text) == 0) std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+        if (ParseJson(0, text) == 0)
+          std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
         walk(GetJsonRoot(0));
       },
       [&] {
@@ -69,13 +69,12 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
       [&] { rapidjson::Document().Swap(rapid); });
   nlohmann::json nlohmann_dom;
   const Figures nlohmann_figures = Measure(
-      bytes, [&] { nlohmann_dom = nlohmann::json::parse(bytes); },
-      [&] { nlohmann_dom = nullptr; });
+      bytes, [&] { nlohmann_dom = nlohmann::json::parse(bytes); }, [&] { nlohmann_dom = nullptr; });
   std::printf("| %-22s | %4.1f | %6.1f | %6.1f | %6.1f | %5.1f | %5.1f | %5.1f |\n", name,
-              static_cast<double>(bytes.size()) / kMegabyte,
-              ours.megabytes_per_second, rapid_figures.megabytes_per_second,
-              nlohmann_figures.megabytes_per_second, ours.kept_per_megabyte,
-              rapid_figures.kept_per_megabyte, nlohmann_figures.kept_per_megabyte);
+              static_cast<double>(bytes.size()) / kMegabyte, ours.megabytes_per_second,
+              rapid_figures.megabytes_per_second, nlohmann_figures.megabytes_per_second,
+              ours.kept_per_megabyte, rapid_figures.kept_per_megabyte,
+              nlohmann_figures.kept_per_megabyte);
 }
 
 }  // namespace
@@ -83,7 +82,9 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
 int main() {
   StartLibrary();
   std::printf("MB/s of input (best of %d); heap kept after parsing, MB per MB of input\n", kRuns);
-  std::printf("| document               | MB | llmbridge | RapidJSON | nlohmann | kept: ours | Rapid | nlohmann |\n");
+  std::printf(
+      "| document               | MB | llmbridge | RapidJSON | nlohmann | kept: ours | Rapid | "
+      "nlohmann |\n");
   std::printf("|---|---|---|---|---|---|---|---|\n");
   Report("(a) 1 MB chat answer", bench::MakeChatAnswer(1 << 20), CollectContent);
   Report("(b) 20 000 models", bench::MakeModelList(20000), CollectModelIds);

@@ -5,14 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
 #include <nlohmann/json.hpp>
 
 #include "flows/response_walkers.h"
-#include "json/member_table.h"
 #include "json/json_navigation.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
+#include "json/member_table.h"
 #include "runtime/library_lifecycle.h"
 #include "text/narrow_text.h"
 
@@ -63,10 +62,12 @@ void RequireSameValue(const Json& expected, JsonValue& actual) {
     case Json::value_t::string:
       return Require(GetString(actual) == TextFromUtf8(expected.get<std::string>()), "string");
     case Json::value_t::array: {
-      Require(GetKind(actual) == JsonKind::Array && static_cast<size_t>(ArraySize(actual)) == expected.size(),
+      Require(GetKind(actual) == JsonKind::Array &&
+                  static_cast<size_t>(ArraySize(actual)) == expected.size(),
               "array size");
       int32_t index = 0;
-      for (const Json& element : expected) RequireSameValue(element, *ArrayElement(actual, index++));
+      for (const Json& element : expected)
+        RequireSameValue(element, *ArrayElement(actual, index++));
       return;
     }
     case Json::value_t::object: {

@@ -31,8 +31,10 @@ JsonValue* AppendElement(ElementList& list) {
   auto* record = static_cast<ElementRecord*>(ElementPool().Take());
   if (record == nullptr) return nullptr;
   *record = ElementRecord{list.last, nullptr, MakeNullJsonValue()};
-  if (list.last != nullptr) list.last->next = record;
-  else list.first = record;
+  if (list.last != nullptr)
+    list.last->next = record;
+  else
+    list.first = record;
   list.last = record;
   list.current = record;
   list.current_index = list.count++;

@@ -151,9 +151,7 @@ bool Parser::AppendToken(char16_t c) {
   return true;
 }
 
-size_t Parser::StoredTokenLength() const {
-  return std::char_traits<char16_t>::length(token_);
-}
+size_t Parser::StoredTokenLength() const { return std::char_traits<char16_t>::length(token_); }
 
 void Parser::ParseDocument() {
   token_ = static_cast<char16_t*>(JsonAllocate(kTokenGrowth * sizeof(char16_t)));

@@ -6,7 +6,14 @@
 
 namespace llmbridge {
 
-enum class JsonKind : int16_t { Null = 0, String = 1, Number = 2, Boolean = 3, Array = 4, Object = 5 };
+enum class JsonKind : int16_t {
+  Null = 0,
+  String = 1,
+  Number = 2,
+  Boolean = 3,
+  Array = 4,
+  Object = 5
+};
 
 struct ElementList;
 struct MemberTable;
@@ -16,11 +23,11 @@ struct JsonValue {
   uint8_t is_float;    // 1 when a Number holds `real`, else 0
   uint8_t folds_keys;  // case-insensitive member keys; never set by this library, kept by resets
   union {
-    int64_t integer;       // Number without the float flag; Boolean 0 or 1
-    double real;           // Number with the float flag
-    char16_t* text;        // String: owned, NUL-terminated; null for the empty string
-    ElementList* elements; // Array: owned
-    MemberTable* members;  // Object: owned
+    int64_t integer;        // Number without the float flag; Boolean 0 or 1
+    double real;            // Number with the float flag
+    char16_t* text;         // String: owned, NUL-terminated; null for the empty string
+    ElementList* elements;  // Array: owned
+    MemberTable* members;   // Object: owned
   };
 };
 

@@ -11,8 +11,8 @@ namespace llmbridge {
 struct RecordBlock {
   RecordBlock* previous;
   RecordBlock* next;
-  void* free_slots;     // slots given back, chained through their record storage
-  size_t never_used;    // slots from this index on have never been handed out
+  void* free_slots;   // slots given back, chained through their record storage
+  size_t never_used;  // slots from this index on have never been handed out
   size_t slot_count;
   size_t taken;
 };
@@ -96,8 +96,10 @@ void RecordPool::Link(RecordBlock* block) {
 }
 
 void RecordPool::Unlink(RecordBlock* block) {
-  if (block->previous != nullptr) block->previous->next = block->next;
-  else open_blocks_ = block->next;
+  if (block->previous != nullptr)
+    block->previous->next = block->next;
+  else
+    open_blocks_ = block->next;
   if (block->next != nullptr) block->next->previous = block->previous;
   block->previous = block->next = nullptr;
 }

@@ -20,11 +20,21 @@ TEST_F(Navigation, GetIntegerConvertsNumbersAndBooleans) {
     int32_t value;
   };
   const Case cases[] = {
-      {u"2.9", 2},           {u"-2.9", -2},        {u"3e10", INT32_MIN},
-      {u"-3e10", INT32_MIN}, {u"2147483647.5", INT32_MAX}, {u"-2147483648.9", INT32_MIN},
-      {u"1e400", INT32_MIN}, {u"4294967297", 1},   {u"4294967295", -1},
-      {u"-7", -7},           {u"true", 1},         {u"false", 0},
-      {u"\"12\"", 0},        {u"null", 0},         {u"[1]", 0},
+      {u"2.9", 2},
+      {u"-2.9", -2},
+      {u"3e10", INT32_MIN},
+      {u"-3e10", INT32_MIN},
+      {u"2147483647.5", INT32_MAX},
+      {u"-2147483648.9", INT32_MIN},
+      {u"1e400", INT32_MIN},
+      {u"4294967297", 1},
+      {u"4294967295", -1},
+      {u"-7", -7},
+      {u"true", 1},
+      {u"false", 0},
+      {u"\"12\"", 0},
+      {u"null", 0},
+      {u"[1]", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GetInteger(Parse(c.text)), c.value) << std::string(c.text.begin(), c.text.end());

@@ -22,9 +22,9 @@ TEST_F(ParserValues, AnyKindMayBeTheRoot) {
     JsonKind kind;
   };
   const Case cases[] = {
-      {u"null", JsonKind::Null},        {u" 123 ", JsonKind::Number},
+      {u"null", JsonKind::Null},          {u" 123 ", JsonKind::Number},
       {u"\ttrue\r\n", JsonKind::Boolean}, {u"\"text\"", JsonKind::String},
-      {u"[]", JsonKind::Array},         {u"{}", JsonKind::Object},
+      {u"[]", JsonKind::Array},           {u"{}", JsonKind::Object},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GetKind(Parse(c.text)), c.kind) << std::string(c.text.begin(), c.text.end());
@@ -66,7 +66,7 @@ TEST_F(ParserValues, FractionsAndExponentsGiveDoubles) {
     double value;
   };
   const Case cases[] = {
-      {u"1.0", 1.0}, {u"1E2", 100.0}, {u"-2.5e-3", -0.0025},
+      {u"1.0", 1.0}, {u"1E2", 100.0},  {u"-2.5e-3", -0.0025},
       {u"0.1", 0.1}, {u"1e+2", 100.0}, {u"007.50", 7.5},
   };
   for (const Case& c : cases) {

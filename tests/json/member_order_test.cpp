@@ -21,11 +21,24 @@ TEST(MemberHash, BucketsOfWellKnownKeys) {
     uint32_t bucket;
   };
   const Case cases[] = {
-      {u"a", 33},       {u"b", 34},         {u"usage", 33},       {u"created", 40},
-      {u"model", 41},   {u"choices", 50},   {u"id", 59},          {u"object", 63},
-      {u"content", 25}, {u"role", 54},      {u"prompt_tokens", 21}, {u"total_tokens", 21},
-      {u"url", 47},     {u"permission", 47}, {u"revised_prompt", 23}, {u"b64_json", 7},
-      {u"ma", 52},      {u"", 0},
+      {u"a", 33},
+      {u"b", 34},
+      {u"usage", 33},
+      {u"created", 40},
+      {u"model", 41},
+      {u"choices", 50},
+      {u"id", 59},
+      {u"object", 63},
+      {u"content", 25},
+      {u"role", 54},
+      {u"prompt_tokens", 21},
+      {u"total_tokens", 21},
+      {u"url", 47},
+      {u"permission", 47},
+      {u"revised_prompt", 23},
+      {u"b64_json", 7},
+      {u"ma", 52},
+      {u"", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(BucketOf(c.key), c.bucket);
 }
@@ -51,7 +64,8 @@ TEST_F(MemberOrder, AscendingBucketThenNewestFirst) {
       {u"{\"b\":1,\"a\":2}", {u"a", u"b"}},
       {u"{\"id\":0,\"object\":0,\"created\":0,\"model\":0,\"choices\":0,\"usage\":0}", chat_order},
       {u"{\"usage\":0,\"choices\":0,\"object\":0,\"model\":0,\"id\":0,\"created\":0}", chat_order},
-      {u"{\"index\":0,\"message\":0,\"finish_reason\":0}", {u"message", u"finish_reason", u"index"}},
+      {u"{\"index\":0,\"message\":0,\"finish_reason\":0}",
+       {u"message", u"finish_reason", u"index"}},
       {u"{\"role\":0,\"content\":0}", {u"content", u"role"}},
       {u"{\"url\":0,\"revised_prompt\":0}", {u"revised_prompt", u"url"}},
       {u"{\"prompt_tokens\":0,\"completion_tokens\":0,\"total_tokens\":0}",

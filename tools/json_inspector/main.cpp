@@ -98,8 +98,10 @@ int Inspect(const Options& options) {
     return kRefused;
   }
   JsonValue* root = GetJsonRoot(0);
-  if (options.walk) PrintWalks(root);
-  else inspector::PrintTree(stdout, *root);
+  if (options.walk)
+    PrintWalks(root);
+  else
+    inspector::PrintTree(stdout, *root);
   return kParsed;
 }
 
