@@ -119,6 +119,13 @@ TEST_F(ResponseWalkers, ModelIdsInWalkOrder) {
   }
 }
 
+TEST_F(ResponseWalkers, WalkReachesTheDeepestDocumentTheParserAccepts) {
+  Text body;
+  for (int level = 1; level < kMaxJsonDepth; ++level) body += u"{\"a\":";
+  body += u"{\"content\":\"deep\"}" + Text(kMaxJsonDepth - 1, u'}');
+  EXPECT_EQ(ChatReplyOf(body), u"deep");
+}
+
 TEST_F(ResponseWalkers, ModelIdsSkipNumbersAndKeepCountAtOne) {
   EXPECT_EQ(ModelListOf(u"{\"data\":[{\"id\":7},{\"id\":\"a\"},{\"id\":\"b\"}]}"), u"a\rb");
   EXPECT_EQ(GetLibraryState().ModelCount, 1);

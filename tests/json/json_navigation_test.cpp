@@ -42,8 +42,7 @@ TEST_F(Navigation, GetIntegerConvertsNumbersAndBooleans) {
 }
 
 TEST_F(Navigation, OperationsOnOtherKindsGiveNeutralResults) {
-  JsonValue& number = Parse(u"[5, \"\", {\"k\":1}, true]");
-  JsonValue& array = number;  // the root is an array
+  JsonValue& array = Parse(u"[5, \"\", {\"k\":1}, true]");
   JsonValue& text = *ArrayElement(array, 1);
   JsonValue& object = *ArrayElement(array, 2);
   JsonValue& boolean = *ArrayElement(array, 3);

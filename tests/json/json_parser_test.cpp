@@ -31,7 +31,7 @@ TEST_F(ParserValues, AnyKindMayBeTheRoot) {
   }
 }
 
-TEST_F(ParserValues, LiteralsGiveBooleansAndNull) {
+TEST_F(ParserValues, LiteralsGiveBooleanValues) {
   EXPECT_EQ(GetBoolean(Parse(u"true")), 1);
   JsonValue& falsity = Parse(u"false");
   EXPECT_EQ(GetKind(falsity), JsonKind::Boolean);
