@@ -3,6 +3,7 @@
 #include "api/library_state.h"
 #include "http/http_settings.h"
 #include "http/network.h"
+#include "json/json_slots.h"
 #include "runtime/container_operations.h"
 #include "runtime/event_layer.h"
 #include "runtime/graphics_layers.h"
@@ -38,14 +39,14 @@ void StartLibrary() {
   StartNetwork();
   InitHttpSettings();
   RegisterArrayOperations();
-  // JSON: InitJsonSlots() goes here once the JSON layer exists.
+  InitJsonSlots();
   GetLibraryState().VersionText = u"1.11";  // last: the library is ready once this is set
 }
 
 // Menus, controls, drawing, image codecs and container operations release nothing: what they
 // hold stays until the process ends.
 void StopLibrary() {
-  // JSON: FreeAllJson() goes here once the JSON layer exists.
+  FreeAllJson();
   StopNetwork();
   ShutdownOle();
   ShutdownWindowLayer();

@@ -1,0 +1,116 @@
+// Feeds arbitrary bytes through the answer path: UTF-8 bytes to text, ParseJson, the three
+// walkers, and the next parse freeing the document. Every input that nlohmann::json accepts as
+// strict JSON must parse here too, to the same values wherever both can represent them.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "flows/response_walkers.h"
+#include "json/json_navigation.h"
+#include "json/json_parser.h"
+#include "json/json_slots.h"
+#include "json/member_table.h"
+#include "runtime/library_lifecycle.h"
+#include "text/narrow_text.h"
+
+namespace {
+
+using namespace llmbridge;
+using Json = nlohmann::json;
+
+Text TextFromUtf8(const std::string& bytes) {
+  return FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
+}
+
+void Require(bool holds, const char* what) {
+  if (!holds) {
+    std::fprintf(stderr, "differential mismatch: %s\n", what);
+    std::abort();
+  }
+}
+
+bool KeysHoldNul(const Json& object) {
+  for (const auto& member : object.items()) {
+    if (member.key().find('\0') != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Integers beyond 64 bits become reals there and wrap here: those are not compared.
+void RequireSameValue(const Json& expected, JsonValue& actual) {
+  switch (expected.type()) {
+    case Json::value_t::null:
+      return Require(GetKind(actual) == JsonKind::Null, "null");
+    case Json::value_t::boolean:
+      return Require(GetKind(actual) == JsonKind::Boolean &&
+                         GetBoolean(actual) == (expected.get<bool>() ? 1 : 0),
+                     "boolean");
+    case Json::value_t::number_integer:
+      return Require(actual.kind == JsonKind::Number && !actual.is_float &&
+                         actual.integer == expected.get<int64_t>(),
+                     "integer");
+    case Json::value_t::number_unsigned:
+      return Require(actual.kind == JsonKind::Number && !actual.is_float &&
+                         static_cast<uint64_t>(actual.integer) == expected.get<uint64_t>(),
+                     "unsigned integer");
+    case Json::value_t::number_float:
+      if (actual.kind == JsonKind::Number && !actual.is_float) return;  // wrapped integer
+      return Require(actual.kind == JsonKind::Number && actual.real == expected.get<double>(),
+                     "real");
+    case Json::value_t::string:
+      return Require(GetString(actual) == TextFromUtf8(expected.get<std::string>()), "string");
+    case Json::value_t::array: {
+      Require(GetKind(actual) == JsonKind::Array &&
+                  static_cast<size_t>(ArraySize(actual)) == expected.size(),
+              "array size");
+      int32_t index = 0;
+      for (const Json& element : expected)
+        RequireSameValue(element, *ArrayElement(actual, index++));
+      return;
+    }
+    case Json::value_t::object: {
+      Require(GetKind(actual) == JsonKind::Object, "object");
+      // A key with an escaped U+0000 is cut there, so such keys may merge here.
+      if (!KeysHoldNul(expected)) {
+        Require(actual.members->count == expected.size(), "member count");
+      }
+      for (const auto& member : expected.items()) {
+        JsonValue* found = FindMember(actual, TextFromUtf8(member.key()));
+        Require(found != nullptr, "member");
+        RequireSameValue(member.value(), *found);
+      }
+      return;
+    }
+    case Json::value_t::binary:
+    case Json::value_t::discarded:
+      return;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  StartLibrary();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 1 << 20) return 0;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const bool parsed = ParseJson(0, TextFromUtf8(bytes)) != 0;
+  JsonValue* root = parsed ? GetJsonRoot(0) : nullptr;
+  CollectContent(root);
+  CollectModelIds(root);
+  CollectLastString(root);
+
+  const bool byte_order_mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;  // skipped there only
+  if (byte_order_mark || !Json::accept(bytes)) return 0;
+  if (!parsed) {
+    Require(std::strcmp(LastJsonError().message, "Nesting too deep") == 0, "refused valid JSON");
+    return 0;
+  }
+  RequireSameValue(Json::parse(bytes), *root);
+  return 0;
+}

@@ -1,0 +1,100 @@
+#include "json/json_navigation.h"
+
+#include <cmath>
+#include <limits>
+
+#include "json/element_list.h"
+#include "json/member_table.h"
+
+namespace llmbridge {
+namespace {
+
+MemberTable* MembersOf(const JsonValue& value) {
+  return value.kind == JsonKind::Object ? value.members : nullptr;
+}
+
+ElementList* ElementsOf(const JsonValue& value) {
+  return value.kind == JsonKind::Array ? value.elements : nullptr;
+}
+
+Text TextOf(const char16_t* stored) {
+  return stored == nullptr ? Text() : Text(stored, JsonTextLength(stored));
+}
+
+int32_t TruncateToInt32(double real) {
+  constexpr int32_t kOutOfRange = std::numeric_limits<int32_t>::min();
+  if (std::isnan(real)) return kOutOfRange;
+  const double truncated = std::trunc(real);
+  if (truncated < -2147483648.0 || truncated > 2147483647.0) return kOutOfRange;
+  return static_cast<int32_t>(truncated);
+}
+
+}  // namespace
+
+JsonKind GetKind(const JsonValue& value) { return value.kind; }
+
+bool BeginMembers(JsonValue& value) {
+  MemberTable* table = MembersOf(value);
+  if (table == nullptr) return false;
+  ResetMemberCursor(*table);
+  return true;
+}
+
+bool NextMember(JsonValue& value) {
+  MemberTable* table = MembersOf(value);
+  return table != nullptr && AdvanceMemberCursor(*table) != nullptr;
+}
+
+JsonValue* MemberValue(JsonValue& value) {
+  MemberTable* table = MembersOf(value);
+  if (table == nullptr || table->current == nullptr) return nullptr;
+  return &table->current->value;
+}
+
+Text MemberKey(const JsonValue& value) {
+  const MemberTable* table = MembersOf(value);
+  if (table == nullptr || table->current == nullptr) return Text();
+  return TextOf(table->current->key);
+}
+
+JsonValue* FindMember(JsonValue& value, const Text& key) {
+  MemberTable* table = MembersOf(value);
+  if (table == nullptr) return nullptr;
+  MemberRecord* record = FindMemberRecord(*table, key.data(), key.size());
+  return record == nullptr ? nullptr : &record->value;
+}
+
+Text GetString(const JsonValue& value) {
+  return value.kind == JsonKind::String ? TextOf(value.text) : Text();
+}
+
+int32_t GetInteger(const JsonValue& value) {
+  if (value.kind == JsonKind::Boolean) return static_cast<int32_t>(value.integer);
+  if (value.kind != JsonKind::Number) return 0;
+  if (value.is_float) return TruncateToInt32(value.real);
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value.integer)));
+}
+
+int32_t GetBoolean(const JsonValue& value) {
+  return value.kind == JsonKind::Boolean ? static_cast<int32_t>(value.integer) : 0;
+}
+
+int32_t ArraySize(const JsonValue& value) {
+  const ElementList* list = ElementsOf(value);
+  if (list == nullptr) return 0;
+  constexpr size_t kLargest = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+  return static_cast<int32_t>(list->count < kLargest ? list->count : kLargest);
+}
+
+JsonValue* ArrayElement(JsonValue& value, int32_t index) {
+  ElementList* list = ElementsOf(value);
+  if (list == nullptr) return nullptr;
+  if (index < 0) {
+    list->current = nullptr;
+    return nullptr;
+  }
+  ElementRecord* record = SeekElement(*list, static_cast<size_t>(index));
+  return record == nullptr ? nullptr : &record->value;
+}
+
+}  // namespace llmbridge

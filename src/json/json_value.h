@@ -1,0 +1,47 @@
+// JsonValue: one node of a parsed document.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace llmbridge {
+
+enum class JsonKind : int16_t {
+  Null = 0,
+  String = 1,
+  Number = 2,
+  Boolean = 3,
+  Array = 4,
+  Object = 5
+};
+
+struct ElementList;
+struct MemberTable;
+
+struct JsonValue {
+  JsonKind kind;
+  uint8_t is_float;    // 1 when a Number holds `real`, else 0
+  uint8_t folds_keys;  // case-insensitive member keys; never set by this library, kept by resets
+  union {
+    int64_t integer;        // Number without the float flag; Boolean 0 or 1
+    double real;            // Number with the float flag
+    char16_t* text;         // String: owned, NUL-terminated; null for the empty string
+    ElementList* elements;  // Array: owned
+    MemberTable* members;   // Object: owned
+  };
+};
+
+// Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays.
+void ResetJsonValue(JsonValue& value);
+
+// A Null value with every field zero.
+JsonValue MakeNullJsonValue();
+
+// Copies `length` code units into new NUL-terminated storage owned by the caller; the empty text
+// needs none and gives null. Returns false only when storage cannot be had.
+bool CopyJsonText(const char16_t* units, size_t length, char16_t** copy);
+
+// Length of a NUL-terminated text from CopyJsonText; 0 for null.
+size_t JsonTextLength(const char16_t* text);
+
+}  // namespace llmbridge

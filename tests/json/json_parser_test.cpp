@@ -1,0 +1,253 @@
+#include "json/json_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "json/json_test_support.h"
+#include "json/member_table.h"
+
+namespace llmbridge {
+namespace {
+
+using testing::JsonTest;
+
+using ParserValues = JsonTest;
+
+TEST_F(ParserValues, AnyKindMayBeTheRoot) {
+  struct Case {
+    Text text;
+    JsonKind kind;
+  };
+  const Case cases[] = {
+      {u"null", JsonKind::Null},          {u" 123 ", JsonKind::Number},
+      {u"\ttrue\r\n", JsonKind::Boolean}, {u"\"text\"", JsonKind::String},
+      {u"[]", JsonKind::Array},           {u"{}", JsonKind::Object},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetKind(Parse(c.text)), c.kind) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST_F(ParserValues, LiteralsGiveBooleanValues) {
+  EXPECT_EQ(GetBoolean(Parse(u"true")), 1);
+  JsonValue& falsity = Parse(u"false");
+  EXPECT_EQ(GetKind(falsity), JsonKind::Boolean);
+  EXPECT_EQ(GetBoolean(falsity), 0);
+}
+
+TEST_F(ParserValues, IntegersWrapModulo2To64AndAcceptLeadingZeros) {
+  struct Case {
+    Text text;
+    int64_t value;
+  };
+  const Case cases[] = {
+      {u"007", 7},
+      {u"-0", 0},
+      {u"-42", -42},
+      {u"9223372036854775807", INT64_MAX},
+      {u"9223372036854775808", INT64_MIN},
+      {u"18446744073709551616", 0},
+      {u"18446744073709551617", 1},
+  };
+  for (const Case& c : cases) {
+    JsonValue& value = Parse(c.text);
+    EXPECT_EQ(value.kind, JsonKind::Number);
+    EXPECT_EQ(value.is_float, 0);
+    EXPECT_EQ(value.integer, c.value) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST_F(ParserValues, FractionsAndExponentsGiveDoubles) {
+  struct Case {
+    Text text;
+    double value;
+  };
+  const Case cases[] = {
+      {u"1.0", 1.0}, {u"1E2", 100.0},  {u"-2.5e-3", -0.0025},
+      {u"0.1", 0.1}, {u"1e+2", 100.0}, {u"007.50", 7.5},
+  };
+  for (const Case& c : cases) {
+    JsonValue& value = Parse(c.text);
+    EXPECT_EQ(value.kind, JsonKind::Number);
+    EXPECT_EQ(value.is_float, 1);
+    EXPECT_EQ(value.real, c.value) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST_F(ParserValues, NumberEndsAtTheCodeUnitAfterIt) {
+  JsonValue& array = Parse(u"[1,-2.5,3e1]");
+  ASSERT_EQ(ArraySize(array), 3);
+  EXPECT_EQ(GetInteger(*ArrayElement(array, 0)), 1);
+  EXPECT_EQ(ArrayElement(array, 1)->real, -2.5);
+  EXPECT_EQ(ArrayElement(array, 2)->real, 30.0);
+}
+
+using ParserStrings = JsonTest;
+
+TEST_F(ParserStrings, EscapesAreResolved) {
+  struct Case {
+    Text text;
+    Text stored;
+  };
+  const Case cases[] = {
+      {uR"("\u00e9")", u"\u00e9"},
+      {uR"("\uD83D\uDE00")", u"\U0001F600"},
+      {uR"("\"\\\/\b\f\n\r\t")", u"\"\\/\b\f\n\r\t"},
+      {uR"("\uABCD\uabcd")", u"\uABCD\uABCD"},
+      {uR"("\uD800x")", Text(1, char16_t(0xD800)) + u"x"},
+      {u"\"raw\ttab\nand line\"", u"raw\ttab\nand line"},
+      {uR"("a\u0000b")", u"a"},
+      {uR"("")", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GetString(Parse(c.text)), c.stored);
+}
+
+TEST_F(ParserStrings, EmptyStringStoresNoText) {
+  EXPECT_EQ(Parse(u"\"\"").text, nullptr);
+  EXPECT_EQ(Parse(uR"("\u0000 rest is read")").text, nullptr);
+}
+
+TEST_F(ParserStrings, LongStringsGrowTheTokenBuffer) {
+  const Text content(5000, u'x');
+  EXPECT_EQ(GetString(Parse(u"\"" + content + u"\"")), content);
+}
+
+using ParserErrors = JsonTest;
+
+TEST_F(ParserErrors, EachMalformedTextHasItsMessage) {
+  struct Case {
+    Text text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {u"", "Unexpected end of input"},
+      {u" \t\r\n", "Unexpected end of input"},
+      {u"1.", "Unexpected end of input"},
+      {u"-", "Unexpected end of input"},
+      {u"[", "Unexpected end of input"},
+      {u"tru", "Unexpected end of input"},
+      {u"\"open", "Unexpected end of input"},
+      {u"{\"a\"", "Unexpected end of input"},
+      {u"+1", "Unexpected character"},
+      {u".5", "Unexpected character"},
+      {u"[1,]", "Unexpected character"},
+      {u"[1 2]", "Unexpected character"},
+      {u"True", "Unexpected character"},
+      {u"nul1", "Unexpected character"},
+      {u"{} x", "Unexpected character"},
+      {u"1 2", "Unexpected character"},
+      {u"\uFEFF{}", "Unexpected character"},
+      {u"\f1", "Unexpected character"},
+      {u"{\"a\":1 \"b\":2}", "Unexpected character"},
+      {u"1.x", "Invalid numeric value"},
+      {u"-a", "Invalid numeric value"},
+      {u"1e+x", "Invalid numeric value"},
+      {u"1ex", "Invalid numeric value"},
+      {u"\"\\x\"", "Invalid escape sequence"},
+      {u"\"\\u12G4\"", "Invalid escape sequence"},
+      {u"{\"a\":1,}", "A member name (string) is expected"},
+      {u"{a:1}", "A member name (string) is expected"},
+      {u"{\"a\" 1}", "Expected a ':' character"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ErrorOf(c.text), c.message) << std::string(c.text.begin(), c.text.end());
+  }
+}
+
+TEST_F(ParserErrors, FirstErrorWinsAndCarriesItsOffset) {
+  EXPECT_EQ(ErrorOf(u"[1, x, \"\\q\"]"), "Unexpected character");
+  EXPECT_EQ(LastJsonError().offset, 4u);
+  EXPECT_EQ(ErrorOf(u"[1"), "Unexpected end of input");
+  EXPECT_EQ(LastJsonError().offset, 2u);
+  EXPECT_EQ(ErrorOf(u"[true]"), "");
+  EXPECT_EQ(LastJsonError().message, nullptr);
+}
+
+TEST_F(ParserErrors, TextEndsAtItsFirstNul) {
+  const Text text = Text(u"[1]") + char16_t(0) + u"garbage";
+  EXPECT_EQ(ArraySize(Parse(text)), 1);
+  const Text cut = Text(u"[1") + char16_t(0) + u"]";
+  EXPECT_EQ(ErrorOf(cut), "Unexpected end of input");
+}
+
+using ParserDepth = JsonTest;
+
+TEST_F(ParserDepth, AThousandLevelsAreAccepted) {
+  const int depth = kMaxJsonDepth;
+  JsonValue* value = &Parse(Text(depth, u'[') + Text(depth, u']'));
+  int levels = 0;
+  while (GetKind(*value) == JsonKind::Array && ArraySize(*value) == 1) {
+    value = ArrayElement(*value, 0);
+    ++levels;
+  }
+  EXPECT_EQ(levels + 1, depth) << "the innermost array is empty";
+}
+
+TEST_F(ParserDepth, DeeperDocumentsAreRefusedWithoutExhaustingTheStack) {
+  struct Case {
+    Text open;
+    Text close;
+    size_t levels;
+  };
+  const Case cases[] = {
+      {u"[", u"]", kMaxJsonDepth + 1},
+      {u"[", u"]", 1000000},
+      {u"{\"a\":", u"}", 1000000},
+      {u"[{\"a\":", u"}]", 500000},  // arrays and objects count together
+  };
+  for (const Case& c : cases) {
+    Text text;
+    for (size_t i = 0; i < c.levels; ++i) text += c.open;
+    text += u"0";
+    for (size_t i = 0; i < c.levels; ++i) text += c.close;
+    EXPECT_EQ(ErrorOf(text), "Nesting too deep") << c.levels;
+    EXPECT_EQ(GetJsonRoot(0), nullptr);
+  }
+  EXPECT_EQ(ErrorOf(Text(1000000, u'[')), "Nesting too deep") << "unclosed";
+}
+
+using ParserSlots = JsonTest;
+
+TEST_F(ParserSlots, FailedParseLeavesTheEarlierDocument) {
+  EXPECT_EQ(GetJsonRoot(0), nullptr);
+  EXPECT_EQ(ErrorOf(u"{"), "Unexpected end of input");
+  EXPECT_EQ(GetJsonRoot(0), nullptr);
+  ASSERT_EQ(ParseJson(0, u"{\"k\":\"first\"}"), 1);
+  JsonValue* first = GetJsonRoot(0);
+  EXPECT_EQ(ParseJson(0, u"{\"k\":"), 0);
+  ASSERT_EQ(GetJsonRoot(0), first);
+  EXPECT_EQ(GetString(*FindMember(*first, u"k")), u"first");
+  ASSERT_NE(ParseJson(0, u"[2]"), 0);
+  EXPECT_EQ(GetKind(*GetJsonRoot(0)), JsonKind::Array);
+}
+
+TEST_F(ParserSlots, SlotsAreIndependentAndTheTableGrows) {
+  InitJsonSlots();
+  EXPECT_EQ(ParseJson(0, u"0"), 1);
+  EXPECT_EQ(ParseJson(7, u"7"), 8);
+  EXPECT_EQ(ParseJson(20, u"20"), 21);
+  EXPECT_EQ(GetJsonRoot(19), nullptr);
+  EXPECT_EQ(GetJsonRoot(28), nullptr);
+  EXPECT_EQ(GetJsonRoot(29), nullptr) << "beyond the grown table";
+  for (int32_t slot : {0, 7, 20}) EXPECT_EQ(GetInteger(*GetJsonRoot(slot)), slot);
+  EXPECT_EQ(ParseJson(-1, u"1"), 0);
+  EXPECT_EQ(std::string(LastJsonError().message), "Invalid document slot");
+  EXPECT_EQ(GetJsonRoot(-1), nullptr);
+  FreeAllJson();
+  EXPECT_EQ(GetJsonRoot(0), nullptr);
+  EXPECT_EQ(GetJsonRoot(20), nullptr);
+}
+
+TEST_F(ParserSlots, RepeatedKeyKeepsItsPlaceWithTheLaterValue) {
+  JsonValue& object = Parse(u"{\"a\":1,\"b\":{\"x\":[1]},\"a\":2,\"b\":\"s\"}");
+  EXPECT_EQ(object.members->count, 2u);
+  EXPECT_EQ(GetInteger(*FindMember(object, u"a")), 2);
+  EXPECT_EQ(GetString(*FindMember(object, u"b")), u"s");
+  EXPECT_EQ(testing::VisitedKeys(object), (std::vector<Text>{u"a", u"b"}));
+}
+
+}  // namespace
+}  // namespace llmbridge

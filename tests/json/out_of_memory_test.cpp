@@ -1,0 +1,69 @@
+// Makes each allocation of a parse fail in turn: every run must fail cleanly with
+// "Out of memory" and leave the slot exactly as it was, until the failure lies past the parse.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "json/json_memory.h"
+#include "json/json_test_support.h"
+#include "support/fixture_text.h"
+
+namespace llmbridge {
+namespace {
+
+using testing::JsonTest;
+
+class OutOfMemory : public JsonTest {
+ protected:
+  void TearDown() override {
+    SetJsonAllocationFailure(0);
+    JsonTest::TearDown();
+  }
+};
+
+// A document big enough that the token buffer, the pools and the slot table all grow.
+Text LargeAnswer() {
+  Text text = u"{\"data\":[";
+  for (int i = 0; i < 300; ++i) {
+    if (i > 0) text += u",";
+    text += u"{\"id\":\"model-" + Text(1, char16_t(u'a' + i % 26)) +
+            u"\",\"object\":\"model\",\"permission\":[{\"id\":\"p\",\"allow_view\":true}]}";
+  }
+  return text + u"],\"long\":\"" + Text(3000, u'z') + u"\",\"n\":-12.5e3}";
+}
+
+TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
+  struct Case {
+    const char* name;
+    Text text;
+    int32_t slot;
+  };
+  const Case cases[] = {
+      {"chat_openai.json", testing::ReadFixtureText("chat_openai.json"), 0},
+      {"models_vllm.json", testing::ReadFixtureText("models_vllm.json"), 0},
+      {"large answer", LargeAnswer(), 0},
+      {"slot beyond the table", u"[1]", 40},
+  };
+  for (const Case& c : cases) {
+    ASSERT_NE(ParseJson(0, u"{\"earlier\":[\"kept\"]}"), 0);
+    JsonValue* earlier = GetJsonRoot(0);
+    unsigned long failing = 1;
+    for (;; ++failing) {
+      SetJsonAllocationFailure(failing);
+      const int64_t handle = ParseJson(c.slot, c.text);
+      SetJsonAllocationFailure(0);
+      if (handle != 0) break;
+      ASSERT_EQ(std::string(LastJsonError().message), "Out of memory")
+          << c.name << ", allocation " << failing;
+      ASSERT_EQ(GetJsonRoot(0), earlier) << c.name << ", allocation " << failing;
+      ASSERT_EQ(GetJsonRoot(c.slot), c.slot == 0 ? earlier : nullptr);
+      ASSERT_EQ(GetString(*ArrayElement(*FindMember(*earlier, u"earlier"), 0)), u"kept");
+    }
+    EXPECT_GT(failing, 3u) << c.name << ": the parse allocates at least token, root and slot";
+    EXPECT_EQ(GetKind(*GetJsonRoot(c.slot)), c.slot == 0 ? JsonKind::Object : JsonKind::Array);
+    FreeAllJson();
+  }
+}
+
+}  // namespace
+}  // namespace llmbridge
