@@ -29,7 +29,8 @@ for arch in i686 x86_64; do
   dir=win32
   [ $arch = x86_64 ] && dir=win64
   configure $dir -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
-    -DLLMBRIDGE_CURL_PREFIX="$build/deps/curl-$arch" -DLLMBRIDGE_WINE_PREFIX="$build/wine-prefix"
+    -DLLMBRIDGE_CURL_PREFIX="$build/deps/curl-$arch" -DLLMBRIDGE_WINE_PREFIX="$build/wine-prefix" \
+    -DLLMBRIDGE_MOCKSERVER="$build/linux/bin/llmbridge-mockserver"
 done
 
 for dir in linux linux-asan win32 win64; do

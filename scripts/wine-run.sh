@@ -7,7 +7,7 @@ export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.
 loader=$2
 shift 2
 output=$(mktemp)
-"$loader" "$@" >"$output" 2>&1 </dev/null
+"$loader" "$@" >"$output" 2>&1
 status=$?
 cat "$output"
 rm -f "$output"

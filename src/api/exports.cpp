@@ -1,14 +1,68 @@
 // The exported functions. Each converts its arguments, runs its flow and hands back a result
-// buffer; nothing thrown inside may cross into the host, so each body catches everything.
+// buffer. Nothing thrown inside may cross into the host, so each body catches everything and
+// answers as the flow does when it cannot get a request through.
 #include "llmbridge.h"
 
 #include "api/host_strings.h"
 #include "api/library_state.h"
+#include "flows/chat_flow.h"
+#include "flows/image_flow.h"
+#include "flows/model_list_flow.h"
 #include "text/block_heap.h"
 
 using namespace llmbridge;
 
+namespace {
+
+// The result when a flow could not finish (only a failed allocation throws): the given text, or
+// null when not even that buffer can be made, as when ToNarrow finds no room.
+const char* FallbackResult(const char16_t* text) noexcept {
+  try {
+    return ReturnText(text);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
 extern "C" {
+
+LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const char* apiKey,
+                                              const char* prompt, const char* maxTokens,
+                                              const char* model, const char* temperature,
+                                              const char* showWindow) {
+  try {
+    const ChatArguments arguments{ArgumentText(serverAddress), ArgumentText(apiKey),
+                                  ArgumentText(prompt),        ArgumentText(maxTokens),
+                                  ArgumentText(model),         ArgumentText(temperature),
+                                  ArgumentText(showWindow)};
+    return ReturnText(Chat(arguments));
+  } catch (...) {
+    // A half-made exchange must not leave a user turn without its reply in the conversation.
+    GetLibraryState().ConversationLog.clear();
+    return FallbackResult(u"Request Failed");
+  }
+}
+
+LLMBRIDGE_API const char* LLMBRIDGE_CALL getmodels(const char* serverAddress, const char* apiKey) {
+  try {
+    return ReturnText(ListModels(ArgumentText(serverAddress), ArgumentText(apiKey)));
+  } catch (...) {
+    return FallbackResult(u"");
+  }
+}
+
+LLMBRIDGE_API const char* LLMBRIDGE_CALL imagen(const char* apiKey, const char* prompt,
+                                                const char* imageSize, const char* showWindow) {
+  try {
+    const ImageArguments arguments{ArgumentText(apiKey), ArgumentText(prompt),
+                                   ArgumentText(imageSize), ArgumentText(showWindow)};
+    return ReturnText(GenerateImage(ImageEndpoint(), arguments));
+  } catch (...) {
+    return FallbackResult(u"Request Failed");
+  }
+}
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
   try {

@@ -39,7 +39,7 @@ bool DisplaySet() {
 TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
   if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
   ASSERT_EQ(CountOwnWindows(L"PostEventClass"), 0);
-  HMODULE library = LoadLibraryA(LLMBRIDGE_LIBRARY_FILE);
+  HMODULE library = LoadLibraryA("llmbridge.dll");
   ASSERT_NE(library, nullptr);
   WNDCLASSW info{};
   EXPECT_TRUE(GetClassInfoW(library, L"PostEventClass", &info));
@@ -60,7 +60,7 @@ TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
 class ManifestResource : public ::testing::Test {
  protected:
   void SetUp() override {
-    library_ = LoadLibraryExA(LLMBRIDGE_LIBRARY_FILE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    library_ = LoadLibraryExA("llmbridge.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(library_, nullptr);
   }
   void TearDown() override {

@@ -15,9 +15,9 @@
 namespace llmbridge {
 namespace {
 
-using test::HttpReply;
-using test::LoopbackServer;
-using test::ScriptedReply;
+using testing::HttpReply;
+using testing::LoopbackServer;
+using testing::ScriptedReply;
 
 Text Url(const LoopbackServer& server, const std::string& path) {
   const std::string url = "http://" + server.Address() + path;

@@ -9,18 +9,23 @@
 
 namespace llmbridge::testing {
 
-Text ReadFixtureText(const char* name) {
+std::string ReadFixtureBytes(const char* name) {
   const std::string path = std::string(LLMBRIDGE_FIXTURES_DIR) + "/" + name;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     ADD_FAILURE() << "cannot open " << path;
-    return Text();
+    return std::string();
   }
   std::string bytes;
   char chunk[4096];
   size_t count;
   while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, count);
   std::fclose(file);
+  return bytes;
+}
+
+Text ReadFixtureText(const char* name) {
+  const std::string bytes = ReadFixtureBytes(name);
   return FromNarrow(bytes.c_str(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
 }
 

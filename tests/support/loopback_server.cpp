@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace llmbridge::test {
+namespace llmbridge::testing {
 
 namespace {
 
@@ -130,4 +130,4 @@ void LoopbackServer::Answer(SocketHandle connection) {
   SendAll(connection, reply.bytes.data(), std::min(reply.close_after, reply.bytes.size()));
 }
 
-}  // namespace llmbridge::test
+}  // namespace llmbridge::testing

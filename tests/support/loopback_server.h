@@ -13,7 +13,7 @@
 
 #include "support/test_socket.h"
 
-namespace llmbridge::test {
+namespace llmbridge::testing {
 
 struct ScriptedReply {
   std::string bytes;                          // sent as they are, status line included
@@ -53,4 +53,4 @@ class LoopbackServer {
   std::thread thread_;
 };
 
-}  // namespace llmbridge::test
+}  // namespace llmbridge::testing

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-namespace llmbridge::test {
+namespace llmbridge::testing {
 
 #ifdef _WIN32
 using SocketHandle = SOCKET;
@@ -29,4 +29,4 @@ using SocketLength = socklen_t;
 // Starts the platform's socket layer for the test process (Winsock needs it; POSIX does not).
 void StartTestSockets();
 
-}  // namespace llmbridge::test
+}  // namespace llmbridge::testing

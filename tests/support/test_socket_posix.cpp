@@ -2,9 +2,9 @@
 
 #include "support/test_socket.h"
 
-namespace llmbridge::test {
+namespace llmbridge::testing {
 
 // A client that hangs up makes send() raise SIGPIPE; the servers want the error code instead.
 void StartTestSockets() { std::signal(SIGPIPE, SIG_IGN); }
 
-}  // namespace llmbridge::test
+}  // namespace llmbridge::testing

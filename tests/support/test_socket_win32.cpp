@@ -1,6 +1,6 @@
 #include "support/test_socket.h"
 
-namespace llmbridge::test {
+namespace llmbridge::testing {
 
 void StartTestSockets() {
   static const bool started = [] {
@@ -10,4 +10,4 @@ void StartTestSockets() {
   (void)started;
 }
 
-}  // namespace llmbridge::test
+}  // namespace llmbridge::testing

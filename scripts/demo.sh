@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The library's main job, offline: starts the local mock server, lists its models and holds a
+# short conversation through llmbridge-chat and the library, then stops the server.
+#   scripts/demo.sh [bin dir]   (default: build/linux/bin)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${1:-$root/build/linux/bin}
+
+port_file=$(mktemp)
+"$bin/llmbridge-mockserver" --key sk-mock --port-file "$port_file" >/dev/null &
+server=$!
+trap 'kill $server 2>/dev/null || true; rm -f "$port_file"' EXIT
+for _ in $(seq 100); do
+  [ -s "$port_file" ] && break
+  sleep 0.05
+done
+address="127.0.0.1:$(cat "$port_file")"
+
+echo "\$ llmbridge-chat --server $address --key sk-mock models"
+"$bin/llmbridge-chat" --server "$address" --key sk-mock models
+echo "\$ llmbridge-chat --server $address --key sk-mock --model mock-small   (two turns)"
+printf 'Hello there\nDo you remember what I said?\n' |
+  "$bin/llmbridge-chat" --server "$address" --key sk-mock --model mock-small

@@ -1,0 +1,23 @@
+// Image generation: one image from a hosted service, whose answer is the image's URL.
+#pragma once
+
+#include "text/text.h"
+
+namespace llmbridge {
+
+// The service the `imagen` export calls, fixed when the library is built.
+Text ImageEndpoint();
+
+struct ImageArguments {
+  Text api_key;
+  Text prompt;
+  Text image_size;   // sent as it is, for example 1024x1024
+  Text show_window;  // "true" shows the progress window
+};
+
+// Posts the request to `endpoint` and returns the last string the answer holds (the URL),
+// "Request Failed", or "Api Error code: <status>". An answer without any string returns the
+// previous call's result.
+Text GenerateImage(const Text& endpoint, const ImageArguments& arguments);
+
+}  // namespace llmbridge

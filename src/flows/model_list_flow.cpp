@@ -1,0 +1,23 @@
+#include "flows/model_list_flow.h"
+
+#include "api/library_state.h"
+#include "flows/request_parts.h"
+#include "flows/response_walkers.h"
+
+namespace llmbridge {
+
+Text ListModels(const Text& server_address, const Text& api_key) {
+  LibraryState& state = GetLibraryState();
+  const Text url = u"http://" + server_address + u"/v1/models";
+  const HeaderMap headers = BearerHeaders(api_key, false);
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, url, Text(), 0, &headers);
+  if (request == nullptr) return Text();
+
+  // Any answer is read alike, whatever its status: only the ids in it count.
+  const Text body = HttpRequestInfo(*request, kHttpResponseBody);
+  state.ModelCount = 0;
+  if (!body.empty()) CollectModelIds(ParseAnswer(*request));
+  return state.ModelList;
+}
+
+}  // namespace llmbridge

@@ -1,0 +1,32 @@
+#include "flows/request_parts.h"
+
+#include "json/json_parser.h"
+#include "json/json_slots.h"
+#include "text/escaping.h"
+#include "ui/progress_window.h"
+
+namespace llmbridge {
+
+Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
+
+HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
+  HeaderMap headers(512);
+  if (json_body) headers.SetHeader(u"content-type", u"application/json");
+  headers.SetHeader(u"Authorization", u"Bearer " + api_key);
+  return headers;
+}
+
+Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
+
+JsonValue* ParseAnswer(const HttpRequest& request) {
+  if (ParseJson(0, HttpRequestInfo(request, kHttpResponseBody)) == 0) return nullptr;
+  return GetJsonRoot(0);
+}
+
+ProgressWindowScope::ProgressWindowScope(const Text& show) {
+  if (TextsEqual(show, u"true")) OpenProgressWindow(0, 0, 220, 40);
+}
+
+ProgressWindowScope::~ProgressWindowScope() { CloseAllWindows(); }
+
+}  // namespace llmbridge

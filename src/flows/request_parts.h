@@ -1,0 +1,37 @@
+// Pieces the request flows share: prompt preparation, headers, the progress window's lifetime,
+// error texts and reading an answer into the JSON slot.
+#pragma once
+
+#include "http/header_map.h"
+#include "http/http_request.h"
+#include "json/json_value.h"
+#include "text/text.h"
+
+namespace llmbridge {
+
+// Makes a prompt fit between the quotes of a JSON string. Each CR LF pair becomes one space
+// first, so a backslash in the prompt can never combine with an escaped line break.
+Text PreparePrompt(const Text& prompt);
+
+// The "Authorization: Bearer <key>" header, preceded by "content-type: application/json" for
+// requests with a JSON body.
+HeaderMap BearerHeaders(const Text& api_key, bool json_body);
+
+// "Api Error code: " and the status text ("0" when no answer arrived).
+Text ApiErrorText(const Text& status);
+
+// Parses the request's body into JSON slot 0; the new root, or null when the parse failed (an
+// earlier document in the slot is never handed out for a later answer).
+JsonValue* ParseAnswer(const HttpRequest& request);
+
+// Shows the progress window while it lives, when `show` is exactly "true"; closes all of the
+// library's windows when it ends, on every path, whether or not one was opened.
+class ProgressWindowScope {
+ public:
+  explicit ProgressWindowScope(const Text& show);
+  ~ProgressWindowScope();
+  ProgressWindowScope(const ProgressWindowScope&) = delete;
+  ProgressWindowScope& operator=(const ProgressWindowScope&) = delete;
+};
+
+}  // namespace llmbridge

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The command-line host against the local mock server, through the real library:
+#   chat_cli_test.sh <llmbridge-mockserver> <command that runs llmbridge-chat...>
+set -uo pipefail
+source "$(dirname "$0")/mock_server.sh" "$1"
+shift
+chat=("$@")
+
+expect "version" "$("${chat[@]}" version)" "1.11"
+expect "model list" "$("${chat[@]}" --server "$address" --key sk-mock models)" $'mock-small\nmock-large'
+
+conversation=$(printf 'Hello there\nDo you remember?\n' | "${chat[@]}" --server "$address" --key sk-mock)
+expect "first turn" "$conversation" "assistant> You said: Hello there."
+expect "second turn remembers the first" "$conversation" \
+  "assistant> You said: Do you remember?. This is turn 2; you began with: Hello there."
+
+errors=$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key wrong 2>&1)
+status=$?
+expect "wrong key" "$errors" "error: Api Error code: 401"
+[ $status -eq 1 ] || { echo "FAILED: exit status $status for an error result"; exit 1; }
+expect "unknown model" "$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key sk-mock --model nope 2>&1)" \
+  "error: Api Error code: 404"
+expect "unreachable server" "$(printf 'Hi\n' | "${chat[@]}" --server 127.0.0.1:1 --key sk-mock 2>&1)" \
+  "error: Api Error code: 0"

@@ -1,0 +1,147 @@
+#include "flows/chat_flow.h"
+
+#include <string>
+#include <vector>
+
+#include "flows/flow_test_support.h"
+#include "support/fixture_text.h"
+
+namespace llmbridge::testing {
+namespace {
+
+std::string ChatAnswer(const std::string& content) {
+  return "{\"id\": \"chatcmpl-1\", \"object\": \"chat.completion\", \"created\": 1, \"model\": \"m1\", "
+         "\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
+         content + "\"}, \"finish_reason\": \"stop\"}], \"usage\": {\"prompt_tokens\": 1}}";
+}
+
+class ChatFlow : public FlowTest {
+ protected:
+  Text Send(const Text& prompt, const Text& max_tokens = u"200", const Text& model = u"m1",
+            const Text& temperature = u"0.5") {
+    return Chat({Wide(server_.Address()), u"key", prompt, max_tokens, model, temperature, u"false"});
+  }
+  std::string LastBody() { return RequestBody(server_.Requests().back()); }
+};
+
+TEST_F(ChatFlow, FirstCallSendsOneUserTurnAndKeepsTheReply) {
+  server_.Script(HttpReply(200, ChatAnswer("Hello")));
+  EXPECT_EQ(Send(u"Hi"), u"Hello");
+  const std::string request = server_.Requests().at(0);
+  EXPECT_EQ(request.rfind("POST /v1/chat/completions HTTP/1.1\r\n", 0), 0u);
+  EXPECT_LT(request.find("\r\ncontent-type: application/json\r\n"), request.find("\r\nAuthorization: Bearer key\r\n"));
+  EXPECT_EQ(LastBody(),
+            "{\"max_tokens\": 200, \"model\": \"m1\", \"temperature\": 0.5, \"stream\": false, \"n\": 1, "
+            "\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"}]}");
+  EXPECT_EQ(GetLibraryState().ConversationLog,
+            u"{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", \"content\": \"Hello\"},");
+}
+
+TEST_F(ChatFlow, LaterCallsCarryTheWholeConversation) {
+  server_.Script(HttpReply(200, ChatAnswer("Hello")));
+  server_.Script(HttpReply(200, ChatAnswer("Fine")));
+  Send(u"Hi");
+  EXPECT_EQ(Send(u"How are you?"), u"Fine");
+  EXPECT_NE(LastBody().find("\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", "
+                            "\"content\": \"Hello\"},{\"role\": \"user\", \"content\": \"How are you?\"}]}"),
+            std::string::npos)
+      << LastBody();
+}
+
+TEST_F(ChatFlow, FailuresEmptyTheConversation) {
+  server_.Script(HttpReply(200, ChatAnswer("Hello")));
+  server_.Script(HttpReply(401, "{\"error\": {\"message\": \"bad key\", \"type\": \"invalid_request_error\", "
+                                "\"param\": null, \"code\": \"invalid_api_key\"}}"));
+  server_.Script(HttpReply(200, ChatAnswer("Again")));
+  Send(u"Hi");
+  EXPECT_EQ(Send(u"second"), u"Api Error code: 401");
+  EXPECT_EQ(GetLibraryState().ConversationLog, u"");
+  Send(u"third");
+  EXPECT_NE(LastBody().find("\"messages\": [{\"role\": \"user\", \"content\": \"third\"}]}"), std::string::npos);
+}
+
+TEST_F(ChatFlow, AnUnreachableServerGivesStatusZero) {
+  Text address;
+  {
+    LoopbackServer closed;
+    address = Wide(closed.Address());
+  }
+  GetLibraryState().ConversationLog = u"{\"role\": \"user\", \"content\": \"old\"},";
+  EXPECT_EQ(Chat({address, u"k", u"Hi", u"10", u"m", u"1", u"false"}), u"Api Error code: 0");
+  EXPECT_EQ(GetLibraryState().ConversationLog, u"");
+}
+
+TEST_F(ChatFlow, PromptsBecomeValidJsonStrings) {
+  struct Case {
+    Text prompt;
+    std::string sent;
+  };
+  const std::vector<Case> cases = {
+      {u"a\r\nb", "a b"},                  // CR LF pairs become one space
+      {u"a\nb\rc", "a\\nb\\rc"},           // lone line breaks keep their escapes
+      {u"say \"x\"", "say \\\"x\\\""},
+      {u"back\\r\nslash", "back\\\\r\\nslash"},  // a backslash never merges with an escape
+      {u"bell\a tab\t", "bell\\u0007 tab\\t"},
+  };
+  for (const Case& c : cases) {
+    server_.Script(HttpReply(200, ChatAnswer("ok")));
+    GetLibraryState().ConversationLog.clear();
+    Send(c.prompt);
+    EXPECT_NE(LastBody().find("{\"role\": \"user\", \"content\": \"" + c.sent + "\"}"), std::string::npos)
+        << LastBody();
+  }
+}
+
+TEST_F(ChatFlow, MaximumTokensAreReadLenientlyAndSentAsTheirLow32Bits) {
+  const std::vector<std::pair<Text, std::string>> cases = {
+      {u"abc", "0"}, {u"$FF", "255"}, {u"4294967297", "1"}, {u"4294967295", "-1"}, {u" 42 tokens", "42"}};
+  for (const auto& [given, sent] : cases) {
+    server_.Script(HttpReply(200, ChatAnswer("ok")));
+    Send(u"x", given);
+    EXPECT_EQ(LastBody().rfind("{\"max_tokens\": " + sent + ", ", 0), 0u) << LastBody();
+  }
+}
+
+TEST_F(ChatFlow, ModelAndTemperatureAreSentAsGiven) {
+  server_.Script(HttpReply(200, ChatAnswer("ok")));
+  Send(u"x", u"1", u"gpt\"4", u"");
+  EXPECT_EQ(LastBody().rfind("{\"max_tokens\": 1, \"model\": \"gpt\"4\", \"temperature\": , \"stream\"", 0), 0u)
+      << LastBody();
+}
+
+TEST_F(ChatFlow, RepliesComeBackRawAndStandEscapedInTheConversation) {
+  server_.Script(HttpReply(200, ChatAnswer("line one\\nline \\\"two\\\"")));
+  EXPECT_EQ(Send(u"Hi"), u"line one\nline \"two\"");
+  EXPECT_EQ(GetLibraryState().ConversationLog,
+            u"{\"role\": \"user\", \"content\": \"Hi\"},"
+            u"{\"role\": \"assistant\", \"content\": \"line one\\nline \\\"two\\\"\"},");
+}
+
+TEST_F(ChatFlow, AnAnswerWithoutContentIsAnEmptyReplyThatStillCounts) {
+  server_.Script(HttpReply(200, ChatAnswer("first")));
+  server_.Script(HttpReply(200, "this is not JSON"));
+  Send(u"one");
+  EXPECT_EQ(Send(u"two"), u"");
+  EXPECT_EQ(GetLibraryState().ConversationLog,
+            u"{\"role\": \"user\", \"content\": \"one\"},{\"role\": \"assistant\", \"content\": \"first\"},"
+            u"{\"role\": \"user\", \"content\": \"two\"},{\"role\": \"assistant\", \"content\": \"\"},");
+}
+
+// The reply is the last "content" met after the walk last entered an object, in member order.
+TEST_F(ChatFlow, RealServerAnswers) {
+  const std::vector<std::pair<const char*, Text>> cases = {
+      {"chat_openai.json", u"The capital of France is Paris.\n\nIt is also its largest city."},
+      {"chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
+      {"chat_ollama.json", u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles gut."},
+      {"chat_vllm.json", u"42 is the answer."},
+      // Its "x_groq" object (bucket 52) is entered after "choices" (bucket 50) and empties the reply.
+      {"chat_groq.json", u""},
+  };
+  for (const auto& [fixture, reply] : cases) {
+    server_.Script(HttpReply(200, ReadFixtureBytes(fixture)));
+    EXPECT_EQ(Send(u"Hi"), reply) << fixture;
+  }
+}
+
+}  // namespace
+}  // namespace llmbridge::testing

@@ -1,0 +1,24 @@
+#include "library_exports.h"
+
+namespace llmbridge::host {
+
+namespace {
+
+template <typename Function>
+bool BindOne(const LoadedLibrary& library, const char* name, Function& function, std::string& error) {
+  function = reinterpret_cast<Function>(library.Find(name));
+  if (function == nullptr && error.empty()) error = std::string("the library does not export ") + name;
+  return function != nullptr;
+}
+
+}  // namespace
+
+bool LoadedLibrary::Bind(LibraryExports& exports) {
+  bool all = BindOne(*this, "chat", exports.chat, error_);
+  all = BindOne(*this, "getmodels", exports.getmodels, error_) && all;
+  all = BindOne(*this, "imagen", exports.imagen, error_) && all;
+  all = BindOne(*this, "checkdllversion", exports.checkdllversion, error_) && all;
+  return BindOne(*this, "FreeMem", exports.FreeMem, error_) && all;
+}
+
+}  // namespace llmbridge::host

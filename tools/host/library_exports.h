@@ -1,0 +1,51 @@
+// The library as a host sees it: loaded at run time, its five exports taken by their plain names
+// and called through pointers of the declared calling convention.
+#pragma once
+
+#include <string>
+
+#include "llmbridge.h"
+
+namespace llmbridge::host {
+
+using ChatFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*, const char*,
+                                                  const char*, const char*, const char*);
+using GetModelsFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*);
+using ImagenFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*, const char*);
+using VersionFunction = const char*(LLMBRIDGE_CALL*)(void);
+using FreeMemFunction = int(LLMBRIDGE_CALL*)(void);
+
+struct LibraryExports {
+  ChatFunction chat = nullptr;
+  GetModelsFunction getmodels = nullptr;
+  ImagenFunction imagen = nullptr;
+  VersionFunction checkdllversion = nullptr;
+  FreeMemFunction FreeMem = nullptr;
+};
+
+// A loaded copy of the library, unloaded when this ends.
+class LoadedLibrary {
+ public:
+  // Loads the library file at `path`; check loaded() and error() afterwards.
+  explicit LoadedLibrary(const std::string& path);
+  ~LoadedLibrary();
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  bool loaded() const { return handle_ != nullptr; }
+  const std::string& error() const { return error_; }
+
+  // The address of export `name`, or null.
+  void* Find(const char* name) const;
+  // All five exports; false (with error() set) when one is missing.
+  bool Bind(LibraryExports& exports);
+
+ private:
+  void* handle_ = nullptr;
+  std::string error_;
+};
+
+// Where a host finds the library by default: beside the running program.
+std::string DefaultLibraryPath();
+
+}  // namespace llmbridge::host

@@ -1,0 +1,27 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include "library_exports.h"
+
+namespace llmbridge::host {
+
+LoadedLibrary::LoadedLibrary(const std::string& path) {
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) error_ = dlerror();
+}
+
+LoadedLibrary::~LoadedLibrary() {
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+void* LoadedLibrary::Find(const char* name) const { return dlsym(handle_, name); }
+
+std::string DefaultLibraryPath() {
+  char program[4096];
+  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+  std::string folder = length > 0 ? std::string(program, static_cast<size_t>(length)) : "./program";
+  folder.erase(folder.rfind('/') + 1);
+  return folder + "libllmbridge.so";
+}
+
+}  // namespace llmbridge::host

@@ -1,0 +1,23 @@
+#include <windows.h>
+
+#include "library_exports.h"
+
+namespace llmbridge::host {
+
+LoadedLibrary::LoadedLibrary(const std::string& path) {
+  handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+  if (handle_ == nullptr) error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
+}
+
+LoadedLibrary::~LoadedLibrary() {
+  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* LoadedLibrary::Find(const char* name) const {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+// The loader looks beside the program first.
+std::string DefaultLibraryPath() { return "llmbridge.dll"; }
+
+}  // namespace llmbridge::host
