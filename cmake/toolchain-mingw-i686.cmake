@@ -1,12 +1,4 @@
-# 32-bit Windows with MinGW-w64. The -posix compilers bring std::mutex and std::thread.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(LLMBRIDGE_OBJDUMP i686-w64-mingw32-objdump)
+# 32-bit Windows (the product). Wine runs its programs with the 32-bit loader.
+set(LLMBRIDGE_MINGW_ARCH i686)
 set(LLMBRIDGE_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -6,15 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${1:-$root/build/linux/bin}
 
-port_file=$(mktemp)
-"$bin/llmbridge-mockserver" --key sk-mock --port-file "$port_file" >/dev/null &
-server=$!
-trap 'kill $server 2>/dev/null || true; rm -f "$port_file"' EXIT
-for _ in $(seq 100); do
-  [ -s "$port_file" ] && break
-  sleep 0.05
-done
-address="127.0.0.1:$(cat "$port_file")"
+source "$root/scripts/mock-server.sh" "$bin/llmbridge-mockserver"
 
 echo "\$ llmbridge-chat --server $address --key sk-mock models"
 "$bin/llmbridge-chat" --server "$address" --key sk-mock models

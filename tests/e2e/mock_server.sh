@@ -1,14 +1,6 @@
-# Sourced by the end-to-end tests: starts the mock server given as $1 on a free loopback port,
-# sets $address, and stops the server when the test ends.
-mock_port_file=$(mktemp)
-"$1" --key sk-mock --port-file "$mock_port_file" >/dev/null &
-mock_pid=$!
-trap 'kill $mock_pid 2>/dev/null || true; rm -f "$mock_port_file"' EXIT
-for _ in $(seq 200); do
-  [ -s "$mock_port_file" ] && break
-  sleep 0.05
-done
-address="127.0.0.1:$(cat "$mock_port_file")"
+# Sourced by the end-to-end tests: starts the mock server given as $1 (see scripts/mock-server.sh)
+# and gives the tests their check.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/mock-server.sh" "$1"
 
 # expect <what> <text> <pattern>: fails the test when the text lacks the pattern.
 expect() {

@@ -10,6 +10,13 @@
 
 #include "library_exports.h"
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 using llmbridge::host::LibraryExports;
@@ -102,11 +109,14 @@ int Report(const char* label, const char* result) {
 int RunChat(const LibraryExports& library, const Options& options) {
   int status = 0;
   const char* window = options.window ? "true" : "false";
+  // Typed prompts echo on the terminal; prompts from a pipe are echoed so the transcript reads.
+  const bool typed = isatty(0) != 0;
   std::string prompt;
   for (;;) {
     std::printf("you> ");
     std::fflush(stdout);
     if (!std::getline(std::cin, prompt) || prompt.empty()) break;
+    if (!typed) std::printf("%s\n", prompt.c_str());
     // The returned text belongs to the library: it is read, never freed.
     const char* reply = library.chat(options.server.c_str(), options.key.c_str(), prompt.c_str(),
                                      options.max_tokens.c_str(), options.model.c_str(),

@@ -1,0 +1,12 @@
+# MinGW-w64 cross toolchain for LLMBRIDGE_MINGW_ARCH (i686 or x86_64), set by the file that
+# includes this one. The -posix compilers bring std::mutex and std::thread.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${LLMBRIDGE_MINGW_ARCH})
+set(CMAKE_C_COMPILER ${LLMBRIDGE_MINGW_ARCH}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${LLMBRIDGE_MINGW_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${LLMBRIDGE_MINGW_ARCH}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${LLMBRIDGE_MINGW_ARCH}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(LLMBRIDGE_OBJDUMP ${LLMBRIDGE_MINGW_ARCH}-w64-mingw32-objdump)
