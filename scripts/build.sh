@@ -4,6 +4,7 @@
 #   build/linux-asan  the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   build/win32       llmbridge.dll for 32-bit Windows (the product) and its tests
 #   build/win64       the same sources for 64-bit Windows, whose tests Wine runs natively
+#   build/fuzz        the JSON fuzzer (clang, libFuzzer)
 # libcurl for MinGW is built once into build/deps and reused.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,6 +34,11 @@ for arch in i686 x86_64; do
     -DLLMBRIDGE_MOCKSERVER="$build/linux/bin/llmbridge-mockserver"
 done
 
+# The JSON fuzzer: clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
+[ -f "$build/fuzz/build.ninja" ] || CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_FUZZ=ON -DLLMBRIDGE_BUILD_TESTS=OFF >/dev/null
+
+cmake --build "$build/fuzz" -j "$(nproc)" --target json_fuzzer
 for dir in linux linux-asan win32 win64; do
   cmake --build "$build/$dir" -j "$(nproc)"
 done

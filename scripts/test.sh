@@ -34,6 +34,18 @@ for dir in linux linux-asan win64 win32; do
   stage_done "tests $dir"
 done
 
+# A short fuzzing run of the JSON parser and walkers, seeded with the real server answers.
+echo "=== fuzzing: json_fuzzer, 60 s"
+corpus="$build/fuzz/corpus"
+mkdir -p "$corpus"
+cp "$root"/tests/fixtures/* "$corpus"/
+if ! "$build/fuzz/bin/json_fuzzer" -max_total_time=60 -print_final_stats=1 "$corpus" >"$build/fuzz/run.log" 2>&1; then
+  tail -n 40 "$build/fuzz/run.log"
+  failed+=("fuzz")
+fi
+grep -E '^(stat::number_of_executed_units|Done)' "$build/fuzz/run.log" || true
+stage_done "fuzzing"
+
 echo "=== time by stage"
 printf '%s\n' "${timings[@]}"
 if [ ${#failed[@]} -gt 0 ]; then

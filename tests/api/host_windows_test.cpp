@@ -9,25 +9,28 @@
 
 namespace {
 
+struct WindowSearch {
+  std::wstring prefix;
+  int count;
+};
+
+// A named function: a lambda cannot take the stdcall convention 32-bit callbacks need.
+BOOL CALLBACK CountIfOwnWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  if (process == GetCurrentProcessId() && std::wstring(name).rfind(search->prefix, 0) == 0) {
+    ++search->count;
+  }
+  return TRUE;
+}
+
 // Top-level windows of this process whose class name starts with the prefix.
 int CountOwnWindows(const std::wstring& class_prefix) {
-  struct Search {
-    std::wstring prefix;
-    int count;
-  } search{class_prefix, 0};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        wchar_t name[256] = {};
-        GetClassNameW(window, name, 256);
-        if (process == GetCurrentProcessId() && std::wstring(name).rfind(s->prefix, 0) == 0) {
-          ++s->count;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{class_prefix, 0};
+  EnumWindows(CountIfOwnWindow, reinterpret_cast<LPARAM>(&search));
   return search.count;
 }
 
