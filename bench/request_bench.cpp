@@ -1,7 +1,7 @@
 // request_bench: the cost of a chat call through the library against the same requests made
 // directly with libcurl, and the library's memory over many calls.
 //
-//   request_bench <libllmbridge.so> <mock server address> [calls]
+//   request_bench <libllmbridge.so> <mock server address> [calls] [memory calls]
 //
 // Both loops hold the same conversations against the same server: up to 20 turns, then one
 // request for an unknown model, whose error ends the conversation (the library empties its log;
@@ -115,11 +115,12 @@ double LibraryLoop(const llmbridge::host::LibraryExports& library, const std::st
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <libllmbridge.so> <mock server address> [calls]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <libllmbridge.so> <mock server address> [calls] [memory calls]\n", argv[0]);
     return 2;
   }
   const std::string address = argv[2];
   const int calls = argc > 3 ? std::atoi(argv[3]) : 2000;
+  const int memory_calls = argc > 4 ? std::atoi(argv[4]) : 10000;
   llmbridge::host::LoadedLibrary loaded(argv[1]);
   llmbridge::host::LibraryExports library;
   if (!loaded.loaded() || !loaded.Bind(library)) {
@@ -139,10 +140,10 @@ int main(int argc, char** argv) {
   // Memory: resident size over many more calls, less the result buffers the library keeps.
   const long before = ResidentKiB();
   const size_t returned_before = returned;
-  LibraryLoop(library, address, 10000, returned);
+  LibraryLoop(library, address, memory_calls, returned);
   const long after = ResidentKiB();
   const double kept_kib = static_cast<double>(returned - returned_before) / 1024.0;
-  std::printf("resident growth, 10000 calls: %ld KiB, of which returned buffers %.0f KiB: %.0f KiB else\n",
-              after - before, kept_kib, static_cast<double>(after - before) - kept_kib);
+  std::printf("resident growth, %d calls: %ld KiB, of which returned buffers %.0f KiB: %.0f KiB else\n",
+              memory_calls, after - before, kept_kib, static_cast<double>(after - before) - kept_kib);
   return 0;
 }
