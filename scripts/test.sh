@@ -24,11 +24,24 @@ export WINEPREFIX="$build/wine-prefix"
 /usr/lib/wine/wineserver -p
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 
+# Where 32-bit code runs under qemu-user (see setup-wine.sh), Wine's sockets are unreliable: a
+# 32-bit test process may crash inside Wine on a refused connection or a redirect. There the
+# 32-bit run leaves out the tests that open connections, one test process at a time and without
+# the display-less repeats; the 64-bit run covers all of them natively.
+i386_emulated() { grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; }
+
 failed=()
 for dir in linux linux-asan win64 win32; do
   echo "=== tests: $dir"
+  environment=()
+  ctest_options=(-j "$(nproc)")
+  if [ $dir = win32 ] && i386_emulated; then
+    echo "32-bit code runs emulated here: leaving out the tests that open connections"
+    environment=(GTEST_FILTER='-HttpRequest.*:HttpsRequest.*:ChatFlow.*:ModelListFlow.*:ImageFlow.*:HostProgram.AConversationThroughTheExports:HostProgram.BadArgumentsGiveDefinedResults')
+    ctest_options=(-j 1 -E without_display)
+  fi
   # A virtual X server lets the progress-window tests create real windows on both platforms.
-  if ! (cd "$build/$dir" && xvfb-run -a ctest --output-on-failure -j "$(nproc)"); then
+  if ! (cd "$build/$dir" && env "${environment[@]}" xvfb-run -a ctest --output-on-failure "${ctest_options[@]}"); then
     failed+=("$dir")
   fi
   stage_done "tests $dir"
