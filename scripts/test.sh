@@ -24,11 +24,18 @@ export WINEPREFIX="$build/wine-prefix"
 /usr/lib/wine/wineserver -p
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 
-# Where 32-bit code runs under qemu-user (see setup-wine.sh), Wine's sockets are unreliable: a
-# 32-bit test process may crash inside Wine on a refused connection or a redirect. There the
-# 32-bit run leaves out the tests that open connections, one test process at a time and without
-# the display-less repeats; the 64-bit run covers all of them natively.
+# Where 32-bit code runs under qemu-user (see setup-wine.sh), 32-bit Wine cannot dispatch some
+# Windows exceptions ("Unhandled illegal instruction" inside Wine) and dies on paths that raise
+# them: failed or redirected connections, window classes being unregistered. There the 32-bit run
+# keeps to the suites seen to run cleanly under emulation, one process at a time and without the
+# display-less repeats; the 64-bit run covers every suite natively.
 i386_emulated() { grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; }
+emulated_suites='RecordPool.*:OutOfMemory.*:MemberHash.*:MemberOrder.*:Parser*:Navigation.*:ReceiveBuffer.*'
+emulated_suites+=':LibcurlBuild.*:HeaderMap.*:ResponseWalkers.*:StartUp*:CentredOrigin.*:HandleRegistryTest.*'
+emulated_suites+=':ContainerOperations.*:LibraryState.*:HostStrings.*:CodePageDifferential.*:FormatInteger.*'
+emulated_suites+=':ParseInteger.*:ParseReal.*:FromNarrow.*:ToNarrow.*:EscapeText.*:ReplaceText.*:Cp1252.*'
+emulated_suites+=':Utf8.*:Converters.*:BlockHeap.*:WindowsHost.*:ManifestResource.*:HostProgram.VersionResults*'
+emulated_suites+=':HostProgram.OnlyThePlainNames*:HostProgram.LoadingLeaves*'
 
 failed=()
 for dir in linux linux-asan win64 win32; do
@@ -36,8 +43,8 @@ for dir in linux linux-asan win64 win32; do
   environment=()
   ctest_options=(-j "$(nproc)")
   if [ $dir = win32 ] && i386_emulated; then
-    echo "32-bit code runs emulated here: leaving out the tests that open connections"
-    environment=(GTEST_FILTER='-HttpRequest.*:HttpsRequest.*:ChatFlow.*:ModelListFlow.*:ImageFlow.*:HostProgram.AConversationThroughTheExports:HostProgram.BadArgumentsGiveDefinedResults')
+    echo "32-bit code runs emulated here: running the suites that emulation supports"
+    environment=(GTEST_FILTER="$emulated_suites")
     ctest_options=(-j 1 -E without_display)
   fi
   # A virtual X server lets the progress-window tests create real windows on both platforms.
