@@ -8,12 +8,12 @@
 // the direct loop does the same with its own). The direct loop uses a new easy handle per
 // request, the same options and the same bodies.
 #include <curl/curl.h>
-#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "library_exports.h"
@@ -22,9 +22,13 @@ namespace {
 
 constexpr int kTurnsPerConversation = 20;
 
-bool EndsConversation(int call) { return call % (kTurnsPerConversation + 1) == kTurnsPerConversation; }
+bool EndsConversation(int call) {
+  return call % (kTurnsPerConversation + 1) == kTurnsPerConversation;
+}
 
-std::string Prompt(int call) { return "Question number " + std::to_string(call) + ", please answer briefly."; }
+std::string Prompt(int call) {
+  return "Question number " + std::to_string(call) + ", please answer briefly.";
+}
 
 long ResidentKiB() {
   std::ifstream status("/proc/self/status");
@@ -41,7 +45,8 @@ size_t Collect(char* bytes, size_t size, size_t count, void* out) {
 }
 
 // One request as the library makes it: same options, a new handle each time.
-std::string Post(const std::string& url, const std::string& body, curl_slist* headers, long& status) {
+std::string Post(const std::string& url, const std::string& body, curl_slist* headers,
+                 long& status) {
   std::string answer;
   std::string head;
   char error[CURL_ERROR_SIZE] = {};
@@ -70,8 +75,10 @@ std::string Post(const std::string& url, const std::string& body, curl_slist* he
 
 // The chat body exactly as the library builds it.
 std::string ChatBody(const std::string& model, const std::string& log) {
-  return "{\"max_tokens\": 100, \"model\": \"" + model + "\", \"temperature\": 0.5, \"stream\": false, \"n\": 1, "
-         "\"messages\": [" + log + "]}";
+  return "{\"max_tokens\": 100, \"model\": \"" + model +
+         "\", \"temperature\": 0.5, \"stream\": false, \"n\": 1, "
+         "\"messages\": [" +
+         log + "]}";
 }
 
 double DirectLoop(const std::string& address, int calls) {
@@ -83,7 +90,8 @@ double DirectLoop(const std::string& address, int calls) {
   for (int call = 0; call < calls; ++call) {
     long status = 0;
     if (EndsConversation(call)) {
-      Post(url, ChatBody("unknown-model", log + "{\"role\": \"user\", \"content\": \"x\"}"), headers, status);
+      Post(url, ChatBody("unknown-model", log + "{\"role\": \"user\", \"content\": \"x\"}"),
+           headers, status);
       log.clear();
       continue;
     }
@@ -97,8 +105,8 @@ double DirectLoop(const std::string& address, int calls) {
   return std::chrono::duration<double, std::micro>(end - start).count() / calls;
 }
 
-double LibraryLoop(const llmbridge::host::LibraryExports& library, const std::string& address, int calls,
-                   size_t& returned_bytes) {
+double LibraryLoop(const llmbridge::host::LibraryExports& library, const std::string& address,
+                   int calls, size_t& returned_bytes) {
   const auto start = std::chrono::steady_clock::now();
   for (int call = 0; call < calls; ++call) {
     const bool end = EndsConversation(call);
@@ -115,7 +123,9 @@ double LibraryLoop(const llmbridge::host::LibraryExports& library, const std::st
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <libllmbridge.so> <mock server address> [calls] [memory calls]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s <libllmbridge.so> <mock server address> [calls] [memory calls]\n",
+                 argv[0]);
     return 2;
   }
   const std::string address = argv[2];
@@ -133,9 +143,11 @@ int main(int argc, char** argv) {
   DirectLoop(address, 100);
   const double direct = DirectLoop(address, calls);
   const double through_library = LibraryLoop(library, address, calls, returned);
-  std::printf("calls per loop:            %d (conversations of %d turns)\n", calls, kTurnsPerConversation);
+  std::printf("calls per loop:            %d (conversations of %d turns)\n", calls,
+              kTurnsPerConversation);
   std::printf("direct libcurl:            %8.1f us per call\n", direct);
-  std::printf("through the library:       %8.1f us per call (%.3fx)\n", through_library, through_library / direct);
+  std::printf("through the library:       %8.1f us per call (%.3fx)\n", through_library,
+              through_library / direct);
 
   // Memory: resident size over many more calls, less the result buffers the library keeps.
   const long before = ResidentKiB();
@@ -143,7 +155,8 @@ int main(int argc, char** argv) {
   LibraryLoop(library, address, memory_calls, returned);
   const long after = ResidentKiB();
   const double kept_kib = static_cast<double>(returned - returned_before) / 1024.0;
-  std::printf("resident growth, %d calls: %ld KiB, of which returned buffers %.0f KiB: %.0f KiB else\n",
-              memory_calls, after - before, kept_kib, static_cast<double>(after - before) - kept_kib);
+  std::printf(
+      "resident growth, %d calls: %ld KiB, of which returned buffers %.0f KiB: %.0f KiB else\n",
+      memory_calls, after - before, kept_kib, static_cast<double>(after - before) - kept_kib);
   return 0;
 }

@@ -29,8 +29,9 @@ extern "C" {
 #endif
 
 /* Sends one user turn of the running conversation and returns the assistant's reply, or
- * "Request Failed" / "Api Error code: <status>" (status 0 when no answer arrived). A failed exchange
- * starts a new conversation. showWindow "true" shows a small progress window during the request. */
+ * "Request Failed" / "Api Error code: <status>" (status 0 when no answer arrived). A failed
+ * exchange starts a new conversation. showWindow "true" shows a small progress window during the
+ * request. */
 LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const char* apiKey,
                                               const char* prompt, const char* maxTokens,
                                               const char* model, const char* temperature,

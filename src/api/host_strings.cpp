@@ -5,9 +5,7 @@
 
 namespace llmbridge {
 
-Text ArgumentText(const char* argument) {
-  return FromNarrow(argument, -1, NarrowEncoding::Ansi);
-}
+Text ArgumentText(const char* argument) { return FromNarrow(argument, -1, NarrowEncoding::Ansi); }
 
 const char* ReturnText(const Text& result) {
   const char* buffer = ToNarrow(result);

@@ -24,10 +24,12 @@ Text Chat(const ChatArguments& arguments) {
   const Text url = u"http://" + arguments.server_address + u"/v1/chat/completions";
   const HeaderMap headers = BearerHeaders(arguments.api_key, true);
 
-  state.ConversationLog += u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
-  const Text body = u"{\"max_tokens\": " + MaxTokensText(arguments.max_tokens) + u", \"model\": \"" +
-                    arguments.model + u"\", \"temperature\": " + arguments.temperature +
-                    u", \"stream\": false, \"n\": 1, \"messages\": [" + state.ConversationLog + u"]}";
+  state.ConversationLog +=
+      u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
+  const Text body = u"{\"max_tokens\": " + MaxTokensText(arguments.max_tokens) +
+                    u", \"model\": \"" + arguments.model + u"\", \"temperature\": " +
+                    arguments.temperature + u", \"stream\": false, \"n\": 1, \"messages\": [" +
+                    state.ConversationLog + u"]}";
 
   HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body, 0, &headers);
   if (request == nullptr) {
@@ -40,7 +42,8 @@ Text Chat(const ChatArguments& arguments) {
     return ApiErrorText(status);
   }
   CollectContent(ParseAnswer(*request));
-  state.ConversationLog += u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
+  state.ConversationLog +=
+      u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
   return state.ChatReply;
 }
 

@@ -10,10 +10,10 @@ struct ChatArguments {
   Text server_address;  // host or address with its port, between "http://" and the path
   Text api_key;
   Text prompt;
-  Text max_tokens;      // read leniently; its low 32 bits are sent
-  Text model;           // sent as it is
-  Text temperature;     // sent as it is, unquoted
-  Text show_window;     // "true" shows the progress window
+  Text max_tokens;   // read leniently; its low 32 bits are sent
+  Text model;        // sent as it is
+  Text temperature;  // sent as it is, unquoted
+  Text show_window;  // "true" shows the progress window
 };
 
 // Returns the reply, "Request Failed", or "Api Error code: <status>". A failed exchange empties

@@ -1,10 +1,10 @@
 #include "flows/image_flow.h"
 
+#include <string>
+
 #include "api/library_state.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
-
-#include <string>
 
 #ifndef LLMBRIDGE_IMAGE_ENDPOINT
 #define LLMBRIDGE_IMAGE_ENDPOINT "https://api.openai.com/v1/images/generations"
@@ -22,8 +22,8 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
   LibraryState& state = GetLibraryState();
   const ProgressWindowScope window(arguments.show_window);
   const HeaderMap headers = BearerHeaders(arguments.api_key, true);
-  const Text body = u"{\"prompt\": \"" + PreparePrompt(arguments.prompt) + u"\", \"n\": 1, \"size\": \"" +
-                    arguments.image_size + u"\"}";
+  const Text body = u"{\"prompt\": \"" + PreparePrompt(arguments.prompt) +
+                    u"\", \"n\": 1, \"size\": \"" + arguments.image_size + u"\"}";
 
   HttpRequestPtr request = OpenHttpRequest(kHttpPost, endpoint, body, 0, &headers);
   if (request == nullptr) return u"Request Failed";

@@ -7,9 +7,9 @@
 namespace llmbridge {
 
 struct HttpOptionSet {
-  int option;            // the CURLoption number
-  long number;           // the value of a number option, else 0
-  const void* pointer;   // the value of a data option (null for callbacks and numbers)
+  int option;           // the CURLoption number
+  long number;          // the value of a number option, else 0
+  const void* pointer;  // the value of a data option (null for callbacks and numbers)
 };
 
 using HttpOptionObserver = std::function<void(const HttpOptionSet&)>;

@@ -27,11 +27,16 @@ HttpOptionObserver& OptionObserver() {
 
 const char* MethodString(int32_t method) {
   switch (method) {
-    case kHttpPost: return "POST";
-    case kHttpPut: return "PUT";
-    case kHttpPatch: return "PATCH";
-    case kHttpDelete: return "DELETE";
-    default: return "GET";
+    case kHttpPost:
+      return "POST";
+    case kHttpPut:
+      return "PUT";
+    case kHttpPatch:
+      return "PATCH";
+    case kHttpDelete:
+      return "DELETE";
+    default:
+      return "GET";
   }
 }
 
@@ -39,8 +44,9 @@ const char* MethodString(int32_t method) {
 // its newline) would end the header block early and corrupt the request.
 std::string HeaderPart(const Text& text) {
   std::string bytes = EncodeText(text, NarrowEncoding::Utf8);
-  bytes.erase(std::remove_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; }),
-              bytes.end());
+  bytes.erase(
+      std::remove_if(bytes.begin(), bytes.end(), [](char c) { return c == '\r' || c == '\n'; }),
+      bytes.end());
   return bytes;
 }
 
@@ -85,8 +91,10 @@ class CurlTransfer {
       const std::string value_bytes = HeaderPart(value);
       line += value_bytes.empty() ? ";" : ": " + value_bytes;
       curl_slist* extended = curl_slist_append(header_lines_, line.c_str());
-      if (extended == nullptr) complete = false;
-      else header_lines_ = extended;
+      if (extended == nullptr)
+        complete = false;
+      else
+        header_lines_ = extended;
     });
     return complete;
   }
@@ -94,7 +102,8 @@ class CurlTransfer {
 
  private:
   static void Report(CURLoption option, long number, const void* pointer) {
-    if (OptionObserver()) OptionObserver()(HttpOptionSet{static_cast<int>(option), number, pointer});
+    if (OptionObserver())
+      OptionObserver()(HttpOptionSet{static_cast<int>(option), number, pointer});
   }
 
   CURL* handle_;
@@ -177,11 +186,16 @@ HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body
 
 Text HttpRequestInfo(const HttpRequest& request, int32_t kind) {
   switch (kind) {
-    case kHttpStatusCode: return FormatInteger(request.StatusCode);
-    case kHttpResponseBody: return BufferText(request.Response);
-    case kHttpErrorMessage: return request.ErrorMessage;
-    case kHttpResponseHeaders: return BufferText(request.ResponseHead);
-    default: return Text();
+    case kHttpStatusCode:
+      return FormatInteger(request.StatusCode);
+    case kHttpResponseBody:
+      return BufferText(request.Response);
+    case kHttpErrorMessage:
+      return request.ErrorMessage;
+    case kHttpResponseHeaders:
+      return BufferText(request.ResponseHead);
+    default:
+      return Text();
   }
 }
 

@@ -20,8 +20,8 @@ void DestroyBlockHeap();
 void* AllocateBlock(int32_t size, uint32_t flags);
 void* AllocateZeroedBlock(int32_t size);
 void* ReallocateBlock(void* block, int32_t size, uint32_t flags);  // null block: allocates
-void* ReallocateZeroedBlock(void* block, int32_t size);             // growth zero-filled
-bool FreeBlock(void* block);                                        // null block: no effect
-int32_t BlockSize(const void* block);                               // null block: 0
+void* ReallocateZeroedBlock(void* block, int32_t size);            // growth zero-filled
+bool FreeBlock(void* block);                                       // null block: no effect
+int32_t BlockSize(const void* block);                              // null block: 0
 
 }  // namespace llmbridge

@@ -37,8 +37,10 @@ void Link(BlockHeader* header) {
 }
 
 void Unlink(BlockHeader* header) {
-  if (header->prev != nullptr) header->prev->next = header->next;
-  else g_heap.first = header->next;
+  if (header->prev != nullptr)
+    header->prev->next = header->next;
+  else
+    g_heap.first = header->next;
   if (header->next != nullptr) header->next->prev = header->prev;
 }
 
@@ -67,8 +69,8 @@ void* HeapAllocate(size_t size, bool zeroed) {
   if (!FitsWithHeader(size)) return nullptr;
   std::lock_guard<std::mutex> guard(g_heap.lock);
   if (!g_heap.created) return nullptr;
-  void* memory = zeroed ? std::calloc(1, sizeof(BlockHeader) + size)
-                        : std::malloc(sizeof(BlockHeader) + size);
+  void* memory =
+      zeroed ? std::calloc(1, sizeof(BlockHeader) + size) : std::malloc(sizeof(BlockHeader) + size);
   if (memory == nullptr) return nullptr;
   auto* header = static_cast<BlockHeader*>(memory);
   header->size = size;

@@ -1,5 +1,4 @@
 #include "text/code_page.h"
-
 #include "text/cp1252_codec.h"
 #include "text/utf8_codec.h"
 

@@ -1,4 +1,5 @@
-// Output side shared by the portable converters: counts code units, or writes them while room lasts.
+// Output side shared by the portable converters: counts code units, or writes them while room
+// lasts.
 #pragma once
 
 namespace llmbridge::codepage {

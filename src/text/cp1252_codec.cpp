@@ -24,8 +24,9 @@ constexpr char kDefaultChar = '?';
 uint8_t EncodeUnit(char16_t unit) {
   if (unit < 0x80) return static_cast<uint8_t>(unit);
   const auto* end = std::end(kUnicodeToCp1252);
-  const auto* found = std::lower_bound(std::begin(kUnicodeToCp1252), end, unit,
-                                       [](const BestFit& entry, char16_t u) { return entry.unit < u; });
+  const auto* found =
+      std::lower_bound(std::begin(kUnicodeToCp1252), end, unit,
+                       [](const BestFit& entry, char16_t u) { return entry.unit < u; });
   return found != end && found->unit == unit ? found->byte : kDefaultChar;
 }
 

@@ -9,14 +9,22 @@ namespace {
 // The letter that follows the backslash for the short escapes, or 0 when the unit has none.
 char16_t ShortEscape(char16_t unit) {
   switch (unit) {
-    case u'"': return u'"';
-    case u'\\': return u'\\';
-    case u'\b': return u'b';
-    case u'\t': return u't';
-    case u'\n': return u'n';
-    case u'\f': return u'f';
-    case u'\r': return u'r';
-    default: return 0;
+    case u'"':
+      return u'"';
+    case u'\\':
+      return u'\\';
+    case u'\b':
+      return u'b';
+    case u'\t':
+      return u't';
+    case u'\n':
+      return u'n';
+    case u'\f':
+      return u'f';
+    case u'\r':
+      return u'r';
+    default:
+      return 0;
   }
 }
 

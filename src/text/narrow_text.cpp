@@ -38,7 +38,8 @@ Text FromNarrow(const char* bytes, int32_t length, NarrowEncoding encoding) {
 char* ToNarrow(const Text& text) {
   // The terminating zero is converted along with the text, so the sizes include it.
   const int units = static_cast<int>(text.size()) + 1;
-  const int needed = codepage::EncodeNarrow(codepage::CodePage::Ansi, text.c_str(), units, nullptr, 0);
+  const int needed =
+      codepage::EncodeNarrow(codepage::CodePage::Ansi, text.c_str(), units, nullptr, 0);
   if (needed <= 0) return nullptr;
   char* block = static_cast<char*>(AllocateZeroedBlock(needed));
   if (block == nullptr) return nullptr;
@@ -52,8 +53,8 @@ std::string EncodeText(const Text& text, NarrowEncoding encoding) {
   if (units == 0) return std::string();
   const int needed = codepage::EncodeNarrow(page, text.data(), units, nullptr, 0);
   std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');
-  bytes.resize(static_cast<size_t>(
-      codepage::EncodeNarrow(page, text.data(), units, bytes.data(), needed)));
+  bytes.resize(
+      static_cast<size_t>(codepage::EncodeNarrow(page, text.data(), units, bytes.data(), needed)));
   return bytes;
 }
 

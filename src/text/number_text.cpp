@@ -11,9 +11,12 @@ namespace {
 
 int DigitValue(char16_t unit, int base) {
   int value = base;
-  if (unit >= u'0' && unit <= u'9') value = unit - u'0';
-  else if (unit >= u'a' && unit <= u'f') value = unit - u'a' + 10;
-  else if (unit >= u'A' && unit <= u'F') value = unit - u'A' + 10;
+  if (unit >= u'0' && unit <= u'9')
+    value = unit - u'0';
+  else if (unit >= u'a' && unit <= u'f')
+    value = unit - u'a' + 10;
+  else if (unit >= u'A' && unit <= u'F')
+    value = unit - u'A' + 10;
   return value < base ? value : -1;
 }
 

@@ -14,8 +14,8 @@ namespace llmbridge::testing {
 namespace {
 
 std::string ChatAnswer(const std::string& content) {
-  return "{\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" + content +
-         "\"}}], \"usage\": {\"total_tokens\": 3}}";
+  return "{\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
+         content + "\"}}], \"usage\": {\"total_tokens\": 3}}";
 }
 
 class HostProgram : public ::testing::Test {
@@ -62,14 +62,16 @@ TEST_F(HostProgram, AConversationThroughTheExports) {
 
   const char* first = exports_.chat(address.c_str(), "key", "Hi", "100", "m1", "0.5", "false");
   // Characters outside the ANSI code page arrive replaced by the code page's conversion.
-  const char* second = exports_.chat(address.c_str(), "key", "caf\xe9?", "100", "m1", "0.5", "false");
+  const char* second =
+      exports_.chat(address.c_str(), "key", "caf\xe9?", "100", "m1", "0.5", "false");
   const char* models = exports_.getmodels(address.c_str(), "key");
   exports_.FreeMem();
   EXPECT_STREQ(first, "Hello");
   EXPECT_STREQ(second, "Caf\xe9 ?");
   EXPECT_STREQ(models, "m1\rm2");
   const std::string body = server.Requests().at(1);
-  EXPECT_NE(body.find("{\"role\": \"user\", \"content\": \"caf\xc3\xa9?\"}"), std::string::npos) << body;
+  EXPECT_NE(body.find("{\"role\": \"user\", \"content\": \"caf\xc3\xa9?\"}"), std::string::npos)
+      << body;
 }
 
 // Whatever a host passes, the result is one of the defined texts. None of these addresses needs
@@ -78,7 +80,8 @@ TEST_F(HostProgram, BadArgumentsGiveDefinedResults) {
   const std::string huge(100000, 'x');
   const char* addresses[] = {nullptr, "", "127.0.0.1:1", "127.0.0.1:99999", "[::1"};
   for (const char* address : addresses) {
-    const char* reply = exports_.chat(address, nullptr, huge.c_str(), nullptr, "\"", nullptr, "TRUE");
+    const char* reply =
+        exports_.chat(address, nullptr, huge.c_str(), nullptr, "\"", nullptr, "TRUE");
     ASSERT_NE(reply, nullptr);
     EXPECT_EQ(std::strncmp(reply, "Api Error code: ", 16), 0) << reply;
     const char* models = exports_.getmodels(address, nullptr);

@@ -8,9 +8,7 @@
 namespace llmbridge {
 namespace {
 
-TEST(LibraryState, StartUpSetsTheVersionText) {
-  EXPECT_EQ(GetLibraryState().VersionText, u"1.11");
-}
+TEST(LibraryState, StartUpSetsTheVersionText) { EXPECT_EQ(GetLibraryState().VersionText, u"1.11"); }
 
 TEST(HostStrings, ArgumentsArriveInTheAnsiCodePageAndNullReadsAsEmpty) {
   EXPECT_EQ(ArgumentText(nullptr), u"");

@@ -10,7 +10,8 @@ namespace llmbridge::testing {
 namespace {
 
 std::string ChatAnswer(const std::string& content) {
-  return "{\"id\": \"chatcmpl-1\", \"object\": \"chat.completion\", \"created\": 1, \"model\": \"m1\", "
+  return "{\"id\": \"chatcmpl-1\", \"object\": \"chat.completion\", \"created\": 1, \"model\": "
+         "\"m1\", "
          "\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
          content + "\"}, \"finish_reason\": \"stop\"}], \"usage\": {\"prompt_tokens\": 1}}";
 }
@@ -19,7 +20,8 @@ class ChatFlow : public FlowTest {
  protected:
   Text Send(const Text& prompt, const Text& max_tokens = u"200", const Text& model = u"m1",
             const Text& temperature = u"0.5") {
-    return Chat({Wide(server_.Address()), u"key", prompt, max_tokens, model, temperature, u"false"});
+    return Chat(
+        {Wide(server_.Address()), u"key", prompt, max_tokens, model, temperature, u"false"});
   }
   std::string LastBody() { return RequestBody(server_.Requests().back()); }
 };
@@ -29,12 +31,15 @@ TEST_F(ChatFlow, FirstCallSendsOneUserTurnAndKeepsTheReply) {
   EXPECT_EQ(Send(u"Hi"), u"Hello");
   const std::string request = server_.Requests().at(0);
   EXPECT_EQ(request.rfind("POST /v1/chat/completions HTTP/1.1\r\n", 0), 0u);
-  EXPECT_LT(request.find("\r\ncontent-type: application/json\r\n"), request.find("\r\nAuthorization: Bearer key\r\n"));
-  EXPECT_EQ(LastBody(),
-            "{\"max_tokens\": 200, \"model\": \"m1\", \"temperature\": 0.5, \"stream\": false, \"n\": 1, "
-            "\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"}]}");
+  EXPECT_LT(request.find("\r\ncontent-type: application/json\r\n"),
+            request.find("\r\nAuthorization: Bearer key\r\n"));
+  EXPECT_EQ(
+      LastBody(),
+      "{\"max_tokens\": 200, \"model\": \"m1\", \"temperature\": 0.5, \"stream\": false, \"n\": 1, "
+      "\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"}]}");
   EXPECT_EQ(GetLibraryState().ConversationLog,
-            u"{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", \"content\": \"Hello\"},");
+            u"{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", \"content\": "
+            u"\"Hello\"},");
 }
 
 TEST_F(ChatFlow, LaterCallsCarryTheWholeConversation) {
@@ -42,22 +47,27 @@ TEST_F(ChatFlow, LaterCallsCarryTheWholeConversation) {
   server_.Script(HttpReply(200, ChatAnswer("Fine")));
   Send(u"Hi");
   EXPECT_EQ(Send(u"How are you?"), u"Fine");
-  EXPECT_NE(LastBody().find("\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", "
-                            "\"content\": \"Hello\"},{\"role\": \"user\", \"content\": \"How are you?\"}]}"),
-            std::string::npos)
+  EXPECT_NE(
+      LastBody().find(
+          "\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"},{\"role\": \"assistant\", "
+          "\"content\": \"Hello\"},{\"role\": \"user\", \"content\": \"How are you?\"}]}"),
+      std::string::npos)
       << LastBody();
 }
 
 TEST_F(ChatFlow, FailuresEmptyTheConversation) {
   server_.Script(HttpReply(200, ChatAnswer("Hello")));
-  server_.Script(HttpReply(401, "{\"error\": {\"message\": \"bad key\", \"type\": \"invalid_request_error\", "
-                                "\"param\": null, \"code\": \"invalid_api_key\"}}"));
+  server_.Script(
+      HttpReply(401,
+                "{\"error\": {\"message\": \"bad key\", \"type\": \"invalid_request_error\", "
+                "\"param\": null, \"code\": \"invalid_api_key\"}}"));
   server_.Script(HttpReply(200, ChatAnswer("Again")));
   Send(u"Hi");
   EXPECT_EQ(Send(u"second"), u"Api Error code: 401");
   EXPECT_EQ(GetLibraryState().ConversationLog, u"");
   Send(u"third");
-  EXPECT_NE(LastBody().find("\"messages\": [{\"role\": \"user\", \"content\": \"third\"}]}"), std::string::npos);
+  EXPECT_NE(LastBody().find("\"messages\": [{\"role\": \"user\", \"content\": \"third\"}]}"),
+            std::string::npos);
 }
 
 TEST_F(ChatFlow, AnUnreachableServerGivesStatusZero) {
@@ -77,8 +87,8 @@ TEST_F(ChatFlow, PromptsBecomeValidJsonStrings) {
     std::string sent;
   };
   const std::vector<Case> cases = {
-      {u"a\r\nb", "a b"},                  // CR LF pairs become one space
-      {u"a\nb\rc", "a\\nb\\rc"},           // lone line breaks keep their escapes
+      {u"a\r\nb", "a b"},         // CR LF pairs become one space
+      {u"a\nb\rc", "a\\nb\\rc"},  // lone line breaks keep their escapes
       {u"say \"x\"", "say \\\"x\\\""},
       {u"back\\r\nslash", "back\\\\r\\nslash"},  // a backslash never merges with an escape
       {u"bell\a tab\t", "bell\\u0007 tab\\t"},
@@ -87,14 +97,18 @@ TEST_F(ChatFlow, PromptsBecomeValidJsonStrings) {
     server_.Script(HttpReply(200, ChatAnswer("ok")));
     GetLibraryState().ConversationLog.clear();
     Send(c.prompt);
-    EXPECT_NE(LastBody().find("{\"role\": \"user\", \"content\": \"" + c.sent + "\"}"), std::string::npos)
+    EXPECT_NE(LastBody().find("{\"role\": \"user\", \"content\": \"" + c.sent + "\"}"),
+              std::string::npos)
         << LastBody();
   }
 }
 
 TEST_F(ChatFlow, MaximumTokensAreReadLenientlyAndSentAsTheirLow32Bits) {
-  const std::vector<std::pair<Text, std::string>> cases = {
-      {u"abc", "0"}, {u"$FF", "255"}, {u"4294967297", "1"}, {u"4294967295", "-1"}, {u" 42 tokens", "42"}};
+  const std::vector<std::pair<Text, std::string>> cases = {{u"abc", "0"},
+                                                           {u"$FF", "255"},
+                                                           {u"4294967297", "1"},
+                                                           {u"4294967295", "-1"},
+                                                           {u" 42 tokens", "42"}};
   for (const auto& [given, sent] : cases) {
     server_.Script(HttpReply(200, ChatAnswer("ok")));
     Send(u"x", given);
@@ -105,7 +119,9 @@ TEST_F(ChatFlow, MaximumTokensAreReadLenientlyAndSentAsTheirLow32Bits) {
 TEST_F(ChatFlow, ModelAndTemperatureAreSentAsGiven) {
   server_.Script(HttpReply(200, ChatAnswer("ok")));
   Send(u"x", u"1", u"gpt\"4", u"");
-  EXPECT_EQ(LastBody().rfind("{\"max_tokens\": 1, \"model\": \"gpt\"4\", \"temperature\": , \"stream\"", 0), 0u)
+  EXPECT_EQ(LastBody().rfind(
+                "{\"max_tokens\": 1, \"model\": \"gpt\"4\", \"temperature\": , \"stream\"", 0),
+            0u)
       << LastBody();
 }
 
@@ -122,9 +138,11 @@ TEST_F(ChatFlow, AnAnswerWithoutContentIsAnEmptyReplyThatStillCounts) {
   server_.Script(HttpReply(200, "this is not JSON"));
   Send(u"one");
   EXPECT_EQ(Send(u"two"), u"");
-  EXPECT_EQ(GetLibraryState().ConversationLog,
-            u"{\"role\": \"user\", \"content\": \"one\"},{\"role\": \"assistant\", \"content\": \"first\"},"
-            u"{\"role\": \"user\", \"content\": \"two\"},{\"role\": \"assistant\", \"content\": \"\"},");
+  EXPECT_EQ(
+      GetLibraryState().ConversationLog,
+      u"{\"role\": \"user\", \"content\": \"one\"},{\"role\": \"assistant\", \"content\": "
+      u"\"first\"},"
+      u"{\"role\": \"user\", \"content\": \"two\"},{\"role\": \"assistant\", \"content\": \"\"},");
 }
 
 // The reply is the last "content" met after the walk last entered an object, in member order.
@@ -132,9 +150,11 @@ TEST_F(ChatFlow, RealServerAnswers) {
   const std::vector<std::pair<const char*, Text>> cases = {
       {"chat_openai.json", u"The capital of France is Paris.\n\nIt is also its largest city."},
       {"chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
-      {"chat_ollama.json", u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles gut."},
+      {"chat_ollama.json",
+       u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles gut."},
       {"chat_vllm.json", u"42 is the answer."},
-      // Its "x_groq" object (bucket 52) is entered after "choices" (bucket 50) and empties the reply.
+      // Its "x_groq" object (bucket 52) is entered after "choices" (bucket 50) and empties the
+      // reply.
       {"chat_groq.json", u""},
   };
   for (const auto& [fixture, reply] : cases) {

@@ -22,7 +22,8 @@ TEST_F(ImageFlow, PostsTheExactBodyAndReturnsTheUrl) {
             u"https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz");
   const std::string request = server_.Requests().at(0);
   EXPECT_EQ(request.rfind("POST /v1/images/generations HTTP/1.1\r\n", 0), 0u);
-  EXPECT_LT(request.find("\r\ncontent-type: application/json\r\n"), request.find("\r\nAuthorization: Bearer key\r\n"));
+  EXPECT_LT(request.find("\r\ncontent-type: application/json\r\n"),
+            request.find("\r\nAuthorization: Bearer key\r\n"));
   EXPECT_EQ(RequestBody(request), "{\"prompt\": \"a red fox\", \"n\": 1, \"size\": \"1024x1024\"}");
 }
 

@@ -71,7 +71,8 @@ TEST(HttpRequest, PostSendsTheUtf8BodyAndTheHeaderLinesInMapOrder) {
   ASSERT_EQ(requests.size(), 1u);
   const std::string& wire = requests[0];
   EXPECT_EQ(wire.rfind("POST /v1/chat/completions HTTP/1.1\r\n", 0), 0u) << wire;
-  EXPECT_NE(wire.find("\r\nUser-Agent: Mozilla/5.0 Gecko/41.0 Firefox/41.0\r\n"), std::string::npos);
+  EXPECT_NE(wire.find("\r\nUser-Agent: Mozilla/5.0 Gecko/41.0 Firefox/41.0\r\n"),
+            std::string::npos);
   EXPECT_NE(wire.find("\r\nContent-Length: 14\r\n"), std::string::npos);  // é is two bytes
   const size_t type = wire.find("\r\ncontent-type: application/json\r\n");
   const size_t auth = wire.find("\r\nAuthorization: Bearer key\r\n");
@@ -80,12 +81,14 @@ TEST(HttpRequest, PostSendsTheUtf8BodyAndTheHeaderLinesInMapOrder) {
   EXPECT_LT(type, auth);
   EXPECT_EQ(wire.substr(wire.size() - 14), "{\"q\": \"caf\xc3\xa9\"}");
 
-  const std::vector<int> expected = {CURLOPT_FOLLOWLOCATION, CURLOPT_POST, CURLOPT_POSTFIELDSIZE,
-                                     CURLOPT_POSTFIELDS, CURLOPT_HTTPHEADER, CURLOPT_URL,
-                                     CURLOPT_USERAGENT, CURLOPT_WRITEFUNCTION, CURLOPT_WRITEDATA,
-                                     CURLOPT_CUSTOMREQUEST, CURLOPT_HEADERFUNCTION,
-                                     CURLOPT_HEADERDATA, CURLOPT_ERRORBUFFER,
-                                     CURLOPT_CONNECTTIMEOUT_MS, CURLOPT_TIMEOUT_MS, CURLOPT_NOSIGNAL};
+  const std::vector<int> expected = {CURLOPT_FOLLOWLOCATION, CURLOPT_POST,
+                                     CURLOPT_POSTFIELDSIZE,  CURLOPT_POSTFIELDS,
+                                     CURLOPT_HTTPHEADER,     CURLOPT_URL,
+                                     CURLOPT_USERAGENT,      CURLOPT_WRITEFUNCTION,
+                                     CURLOPT_WRITEDATA,      CURLOPT_CUSTOMREQUEST,
+                                     CURLOPT_HEADERFUNCTION, CURLOPT_HEADERDATA,
+                                     CURLOPT_ERRORBUFFER,    CURLOPT_CONNECTTIMEOUT_MS,
+                                     CURLOPT_TIMEOUT_MS,     CURLOPT_NOSIGNAL};
   EXPECT_EQ(recorder.Options(), expected);
   EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE)->number, 14);
   EXPECT_EQ(recorder.Find(CURLOPT_CONNECTTIMEOUT_MS)->number, 30000);
@@ -133,8 +136,8 @@ TEST(HttpRequest, MethodCodesSendTheirMethodStrings) {
     int32_t method;
     const char* request_line;
   };
-  const Case cases[] = {{kHttpPut, "PUT /"}, {kHttpPatch, "PATCH /"}, {kHttpDelete, "DELETE /"},
-                        {7, "GET /"}};
+  const Case cases[] = {
+      {kHttpPut, "PUT /"}, {kHttpPatch, "PATCH /"}, {kHttpDelete, "DELETE /"}, {7, "GET /"}};
   for (const Case& c : cases) {
     LoopbackServer server;
     server.Script(HttpReply(200, "{}"));

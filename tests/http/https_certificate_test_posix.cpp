@@ -3,15 +3,14 @@
 // authorities to trust, so the case means nothing there. The server is openssl's own, with a
 // self-signed certificate made for the test.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string>
 #include <thread>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "http/http_request.h"
 #include "support/test_socket.h"
@@ -38,7 +37,8 @@ bool Accepts(int port) {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool connected = connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  const bool connected =
+      connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   close(client);
   return connected;
 }
@@ -57,11 +57,12 @@ class SelfSignedServer {
       const std::string key = folder_ + "/key.pem";
       std::freopen("/dev/null", "w", stdout);
       std::freopen("/dev/null", "w", stderr);
-      execlp("openssl", "openssl", "s_server", "-quiet", "-accept", accept.c_str(), "-cert", cert.c_str(),
-             "-key", key.c_str(), "-www", static_cast<char*>(nullptr));
+      execlp("openssl", "openssl", "s_server", "-quiet", "-accept", accept.c_str(), "-cert",
+             cert.c_str(), "-key", key.c_str(), "-www", static_cast<char*>(nullptr));
       _exit(127);
     }
-    for (int i = 0; i < 200 && !Accepts(port_); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    for (int i = 0; i < 200 && !Accepts(port_); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   ~SelfSignedServer() {
     if (pid_ > 0) {
@@ -93,7 +94,8 @@ TEST(HttpsRequest, ACertificateThatFailsVerificationGivesStatusZero) {
   EXPECT_EQ(HttpRequestInfo(*request, kHttpStatusCode), u"0");
   EXPECT_EQ(HttpRequestInfo(*request, kHttpResponseBody), u"");
   const Text message = HttpRequestInfo(*request, kHttpErrorMessage);
-  EXPECT_NE(message.find(u"certificate"), Text::npos) << std::string(message.begin(), message.end());
+  EXPECT_NE(message.find(u"certificate"), Text::npos)
+      << std::string(message.begin(), message.end());
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ TEST(LibcurlBuild, IsTheExpectedReleaseWithTls) {
   ASSERT_NE(info->ssl_version, nullptr);
 #ifdef _WIN32
   EXPECT_STREQ(info->version, "7.88.1");
-  EXPECT_NE(std::string(info->ssl_version).find("Schannel"), std::string::npos) << info->ssl_version;
+  EXPECT_NE(std::string(info->ssl_version).find("Schannel"), std::string::npos)
+      << info->ssl_version;
 #endif
   bool http = false, https = false;
   for (const char* const* protocol = info->protocols; *protocol != nullptr; ++protocol) {

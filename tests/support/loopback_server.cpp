@@ -39,10 +39,10 @@ bool SendAll(SocketHandle connection, const char* bytes, size_t count) {
 ScriptedReply HttpReply(int status, const std::string& body, const std::string& extra_headers) {
   const char* reason = status == 200 ? "OK" : status < 400 ? "Redirect" : "Error";
   ScriptedReply reply;
-  reply.bytes = "HTTP/1.1 " + std::to_string(status) + " " + reason +
-                "\r\nContent-Type: application/json\r\nContent-Length: " +
-                std::to_string(body.size()) + "\r\nConnection: close\r\n" + extra_headers +
-                "\r\n" + body;
+  reply.bytes =
+      "HTTP/1.1 " + std::to_string(status) + " " + reason +
+      "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+      "\r\nConnection: close\r\n" + extra_headers + "\r\n" + body;
   return reply;
 }
 
@@ -104,7 +104,8 @@ void LoopbackServer::Answer(SocketHandle connection) {
     const int count = static_cast<int>(recv(connection, chunk, sizeof chunk, 0));
     if (count <= 0) break;
     received.append(chunk, static_cast<size_t>(count));
-    if (head_end == std::string::npos && (head_end = received.find("\r\n\r\n")) != std::string::npos) {
+    if (head_end == std::string::npos &&
+        (head_end = received.find("\r\n\r\n")) != std::string::npos) {
       const std::string head = received.substr(0, head_end);
       const std::string length = HeaderValue(head, "content-length");
       wanted = head_end + 4 + (length.empty() ? 0 : std::stoul(length));

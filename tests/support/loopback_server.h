@@ -16,9 +16,9 @@
 namespace llmbridge::testing {
 
 struct ScriptedReply {
-  std::string bytes;                          // sent as they are, status line included
-  size_t close_after = std::string::npos;     // stop after this many bytes: a broken transfer
-  int delay_ms = 0;                           // wait this long before answering
+  std::string bytes;                       // sent as they are, status line included
+  size_t close_after = std::string::npos;  // stop after this many bytes: a broken transfer
+  int delay_ms = 0;                        // wait this long before answering
 };
 
 // A complete reply with a Content-Length header: "HTTP/1.1 <status> <reason>".

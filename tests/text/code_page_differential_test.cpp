@@ -1,8 +1,7 @@
 // Our portable converters against the platform's own, on Windows: every byte, every UTF-16 code
 // unit and a corpus of invalid and truncated UTF-8. Any difference is a bug in ours.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -49,7 +48,8 @@ std::string OurEncode(Encoder encode, const std::u16string& units) {
 // Every code unit alone, then every high surrogate followed by a low one and by a letter.
 std::vector<std::u16string> UnitCorpus() {
   std::vector<std::u16string> corpus;
-  for (unsigned unit = 1; unit <= 0xFFFF; ++unit) corpus.push_back(std::u16string(1, char16_t(unit)));
+  for (unsigned unit = 1; unit <= 0xFFFF; ++unit)
+    corpus.push_back(std::u16string(1, char16_t(unit)));
   for (unsigned high = 0xD800; high <= 0xDBFF; high += 0x3F) {
     corpus.push_back({char16_t(high), char16_t(0xDC00 + (high & 0x3FF))});
     corpus.push_back({char16_t(high), u'a'});
@@ -61,7 +61,8 @@ std::vector<std::u16string> UnitCorpus() {
 // Lead bytes of every kind, alone and followed by bytes around each boundary the decoder checks,
 // at every length up to four, so truncated sequences are covered too.
 std::vector<std::string> Utf8Corpus() {
-  const char followers[] = {'\x00', '\x41', '\x7f', '\x80', '\x8f', '\x90', '\x9f', '\xa0', '\xbf', '\xc2', '\xe0', '\xff'};
+  const char followers[] = {'\x00', '\x41', '\x7f', '\x80', '\x8f', '\x90',
+                            '\x9f', '\xa0', '\xbf', '\xc2', '\xe0', '\xff'};
   std::vector<std::string> corpus;
   for (int lead = 0x80; lead <= 0xFF; ++lead) {
     const std::string one(1, static_cast<char>(lead));

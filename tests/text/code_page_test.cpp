@@ -49,14 +49,14 @@ TEST(Cp1252, UnmappableCharactersBecomeBestFitOrQuestionMark) {
     std::string out;
   };
   const Case cases[] = {
-      {u"\u0101", "a"},      // a with macron: best fit
-      {u"\uFF21", "A"},      // fullwidth A
-      {u"\u0130", "I"},      // I with dot above
-      {u"\u4E2D", "?"},      // CJK ideograph: no best fit
-      {u"\u2190", "?"},      // arrow
-      {u"\u0080", "?"},      // C1 control that 1252 does not keep
-      {u"x\xD800y", "x?y"},  // lone high surrogate
-      {u"\xDC00", "?"},      // lone low surrogate
+      {u"\u0101", "a"},       // a with macron: best fit
+      {u"\uFF21", "A"},       // fullwidth A
+      {u"\u0130", "I"},       // I with dot above
+      {u"\u4E2D", "?"},       // CJK ideograph: no best fit
+      {u"\u2190", "?"},       // arrow
+      {u"\u0080", "?"},       // C1 control that 1252 does not keep
+      {u"x\xD800y", "x?y"},   // lone high surrogate
+      {u"\xDC00", "?"},       // lone low surrogate
       {u"\U0001F600", "??"},  // each half of a pair, as Windows does
   };
   for (const Case& c : cases) EXPECT_EQ(Encode(Cp1252Encode, c.in), c.out);
@@ -76,14 +76,20 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharactersAsOnWindows) {
     std::u16string units;
   };
   const Case cases[] = {
-      {"\x80", u"\uFFFD"},                   // lone continuation byte
-      {"a\xbf" "b", u"a\uFFFDb"},
-      {"\xc0\xaf", u"\uFFFD\uFFFD"},         // C0 is never a valid lead
-      {"\xed\xa0\x80", u"\uFFFD\uFFFD"},     // encoded surrogate
-      {"\xe0\x80\x80", u"\uFFFD\uFFFD"},     // overlong three-byte form
-      {"\xf0\x9f\x98", u"\uFFFD"},           // truncated at the end
-      {"\xe0\xa0" "A", u"\uFFFDA"},          // cut short by an ASCII byte
-      {"\xf0\x9f" "A", u"\uFFFD"},           // too few bytes left: one for all of them
+      {"\x80", u"\uFFFD"},  // lone continuation byte
+      {"a\xbf"
+       "b",
+       u"a\uFFFDb"},
+      {"\xc0\xaf", u"\uFFFD\uFFFD"},      // C0 is never a valid lead
+      {"\xed\xa0\x80", u"\uFFFD\uFFFD"},  // encoded surrogate
+      {"\xe0\x80\x80", u"\uFFFD\uFFFD"},  // overlong three-byte form
+      {"\xf0\x9f\x98", u"\uFFFD"},        // truncated at the end
+      {"\xe0\xa0"
+       "A",
+       u"\uFFFDA"},  // cut short by an ASCII byte
+      {"\xf0\x9f"
+       "A",
+       u"\uFFFD"},                                  // too few bytes left: one for all of them
       {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
       {"\xff\xfe", u"\uFFFD\uFFFD"},
   };
@@ -92,7 +98,11 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharactersAsOnWindows) {
 
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
   EXPECT_EQ(Encode(Utf8Encode, u"\u00E9\U0001F600"), "\xc3\xa9\xf0\x9f\x98\x80");
-  EXPECT_EQ(Encode(Utf8Encode, u"a\xD800" u"b"), "a\xef\xbf\xbd" "b");
+  EXPECT_EQ(Encode(Utf8Encode,
+                   u"a\xD800"
+                   u"b"),
+            "a\xef\xbf\xbd"
+            "b");
   EXPECT_EQ(Encode(Utf8Encode, u"\xDE00\xD83D"), "\xef\xbf\xbd\xef\xbf\xbd");  // reversed pair
 }
 

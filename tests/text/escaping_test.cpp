@@ -37,13 +37,10 @@ TEST(ReplaceText, ReplacesLeftToRightWithoutOverlap) {
     Text text, find, replacement, out;
   };
   const Case cases[] = {
-      {u"aaa", u"aa", u"b", u"ba"},
-      {u"abab", u"ab", u"", u""},
-      {u"abc", u"", u"x", u"abc"},
-      {u"", u"a", u"x", u""},
+      {u"aaa", u"aa", u"b", u"ba"},        {u"abab", u"ab", u"", u""},
+      {u"abc", u"", u"x", u"abc"},         {u"", u"a", u"x", u""},
       {u"ABab", u"ab", u"x", u"ABx"},  // case-sensitive
-      {u"\\r\\n", u"\\r\\n", u" ", u" "},
-      {u"one two two", u"two", u"three", u"one three three"},
+      {u"\\r\\n", u"\\r\\n", u" ", u" "},  {u"one two two", u"two", u"three", u"one three three"},
       {u"aXbXc", u"X", u"XX", u"aXXbXXc"},  // the replacement is never searched
   };
   for (const Case& c : cases) EXPECT_EQ(ReplaceText(c.text, c.find, c.replacement), c.out);

@@ -17,13 +17,13 @@ TEST(FromNarrow, LengthRules) {
   };
   const Case cases[] = {
       {"plain ascii", -1, u"plain ascii"},
-      {"0123456789", 3, u"012"},           // at most `length` bytes
-      {"short", 100, u"short"},            // never past the zero byte
-      {"ab\0cd", 5, u"ab"},                // an embedded zero ends the text
+      {"0123456789", 3, u"012"},  // at most `length` bytes
+      {"short", 100, u"short"},   // never past the zero byte
+      {"ab\0cd", 5, u"ab"},       // an embedded zero ends the text
       {"abc", 0, u""},
-      {"abc", -2, u""},                    // below -1 counts as 0
+      {"abc", -2, u""},  // below -1 counts as 0
       {"", -1, u""},
-      {nullptr, -1, u""},                  // a null pointer reads as empty
+      {nullptr, -1, u""},  // a null pointer reads as empty
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FromNarrow(c.bytes, c.length, NarrowEncoding::Ansi), c.expected)
@@ -37,7 +37,10 @@ TEST(FromNarrow, AnsiIsTheWesternCodePage) {
 
 TEST(FromNarrow, Utf8DecodesAndReplacesInvalidBytes) {
   EXPECT_EQ(FromNarrow("\xc3\xa9", -1, NarrowEncoding::Utf8), u"\u00E9");
-  EXPECT_EQ(FromNarrow("a\x80" "b", -1, NarrowEncoding::Utf8), u"a\uFFFDb");
+  EXPECT_EQ(FromNarrow("a\x80"
+                       "b",
+                       -1, NarrowEncoding::Utf8),
+            u"a\uFFFDb");
   EXPECT_EQ(FromNarrow("\xef\xbb\xbf{}", -1, NarrowEncoding::Utf8), u"\uFEFF{}");
   // A length that ends inside a sequence cuts it: what remains is invalid.
   EXPECT_EQ(FromNarrow("\xc3\xa9", 1, NarrowEncoding::Utf8), u"\uFFFD");
@@ -65,7 +68,9 @@ TEST(ToNarrow, MakesAnExactlySizedBlockEachTime) {
 TEST(ToNarrow, CharactersOutsideTheCodePageBecomeItsDefaultOrBestFit) {
   char* text = ToNarrow(u"\u4E2D\u20AC\u0101\xD800!");
   ASSERT_NE(text, nullptr);
-  EXPECT_STREQ(text, "?\x80" "a?!");
+  EXPECT_STREQ(text,
+               "?\x80"
+               "a?!");
   EXPECT_EQ(BlockSize(text), 6);
   FreeBlock(text);
 }

@@ -69,19 +69,27 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     if (i + 1 >= argc) return false;
     const std::string value = argv[++i];
-    if (name == "--server") options.server = value;
-    else if (name == "--key") options.key = value;
+    if (name == "--server")
+      options.server = value;
+    else if (name == "--key")
+      options.key = value;
     else if (name == "--key-file") {
       if (!ReadKeyFile(value, options.key)) {
         std::fprintf(stderr, "error: cannot read the key file %s\n", value.c_str());
         return false;
       }
-    } else if (name == "--model") options.model = value;
-    else if (name == "--max-tokens") options.max_tokens = value;
-    else if (name == "--temperature") options.temperature = value;
-    else if (name == "--size") options.size = value;
-    else if (name == "--library") options.library = value;
-    else return false;
+    } else if (name == "--model")
+      options.model = value;
+    else if (name == "--max-tokens")
+      options.max_tokens = value;
+    else if (name == "--temperature")
+      options.temperature = value;
+    else if (name == "--size")
+      options.size = value;
+    else if (name == "--library")
+      options.library = value;
+    else
+      return false;
   }
   if (i < argc) options.command = argv[i++];
   if (options.command == "image") {
@@ -99,7 +107,8 @@ bool IsErrorResult(const char* result) {
 
 int Report(const char* label, const char* result) {
   if (IsErrorResult(result)) {
-    std::fprintf(stderr, "error: %s\n", result != nullptr ? result : "the library could not allocate its result");
+    std::fprintf(stderr, "error: %s\n",
+                 result != nullptr ? result : "the library could not allocate its result");
     return 1;
   }
   std::printf("%s%s\n", label, result);
@@ -154,15 +163,16 @@ int main(int argc, char** argv) {
   llmbridge::host::LoadedLibrary library(options.library);
   LibraryExports exports;
   if (!library.loaded() || !library.Bind(exports)) {
-    std::fprintf(stderr, "error: cannot use %s: %s\n", options.library.c_str(), library.error().c_str());
+    std::fprintf(stderr, "error: cannot use %s: %s\n", options.library.c_str(),
+                 library.error().c_str());
     return 1;
   }
   if (options.command == "chat") return RunChat(exports, options);
   if (options.command == "models") return RunModels(exports, options);
   if (options.command == "version") return Report("", exports.checkdllversion());
   if (options.command == "image") {
-    return Report("", exports.imagen(options.key.c_str(), options.prompt.c_str(), options.size.c_str(),
-                                     options.window ? "true" : "false"));
+    return Report("", exports.imagen(options.key.c_str(), options.prompt.c_str(),
+                                     options.size.c_str(), options.window ? "true" : "false"));
   }
   PrintUsage(argv[0]);
   return 2;

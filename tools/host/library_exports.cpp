@@ -5,9 +5,11 @@ namespace llmbridge::host {
 namespace {
 
 template <typename Function>
-bool BindOne(const LoadedLibrary& library, const char* name, Function& function, std::string& error) {
+bool BindOne(const LoadedLibrary& library, const char* name, Function& function,
+             std::string& error) {
   function = reinterpret_cast<Function>(library.Find(name));
-  if (function == nullptr && error.empty()) error = std::string("the library does not export ") + name;
+  if (function == nullptr && error.empty())
+    error = std::string("the library does not export ") + name;
   return function != nullptr;
 }
 

@@ -8,10 +8,12 @@
 
 namespace llmbridge::host {
 
-using ChatFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*, const char*,
-                                                  const char*, const char*, const char*);
+using ChatFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*,
+                                                  const char*, const char*, const char*,
+                                                  const char*);
 using GetModelsFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*);
-using ImagenFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*, const char*);
+using ImagenFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, const char*,
+                                                    const char*);
 using VersionFunction = const char*(LLMBRIDGE_CALL*)(void);
 using FreeMemFunction = int(LLMBRIDGE_CALL*)(void);
 

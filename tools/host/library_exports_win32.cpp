@@ -6,7 +6,8 @@ namespace llmbridge::host {
 
 LoadedLibrary::LoadedLibrary(const std::string& path) {
   handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
-  if (handle_ == nullptr) error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
+  if (handle_ == nullptr)
+    error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
 }
 
 LoadedLibrary::~LoadedLibrary() {

@@ -25,10 +25,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return false;
-    if (arg == "--port") options.port = std::stoi(argv[++i]);
-    else if (arg == "--key") options.key = argv[++i];
-    else if (arg == "--port-file") options.port_file = argv[++i];
-    else return false;
+    if (arg == "--port")
+      options.port = std::stoi(argv[++i]);
+    else if (arg == "--key")
+      options.key = argv[++i];
+    else if (arg == "--port-file")
+      options.port_file = argv[++i];
+    else
+      return false;
   }
   return true;
 }
@@ -39,11 +43,13 @@ void Answer(httplib::Response& response, int status, const nlohmann::ordered_jso
 }
 
 // True when the request carries the server's key; otherwise answers 401 as the hosted API does.
-bool Authorized(const httplib::Request& request, httplib::Response& response, const std::string& key) {
+bool Authorized(const httplib::Request& request, httplib::Response& response,
+                const std::string& key) {
   if (request.get_header_value("Authorization") == "Bearer " + key) return true;
   Answer(response, 401,
-         llmbridge::mock::ErrorAnswer("Incorrect API key provided. You can find your API key in the server's settings.",
-                                      "invalid_request_error", nullptr, "invalid_api_key"));
+         llmbridge::mock::ErrorAnswer(
+             "Incorrect API key provided. You can find your API key in the server's settings.",
+             "invalid_request_error", nullptr, "invalid_api_key"));
   return false;
 }
 
@@ -70,38 +76,42 @@ int main(int argc, char** argv) {
   httplib::Server server;
   int port = 0;
 
-  server.Post("/v1/chat/completions", [&](const httplib::Request& request, httplib::Response& response) {
-    if (!Authorized(request, response, options.key)) return;
-    const json body = ParseBody(request, response);
-    if (body.is_discarded()) return;
-    const std::string model = body.value("model", "");
-    if (std::find(llmbridge::mock::kModels.begin(), llmbridge::mock::kModels.end(), model) ==
-        llmbridge::mock::kModels.end()) {
-      Answer(response, 404,
-             llmbridge::mock::ErrorAnswer("The model `" + model + "` does not exist or you do not have access to it.",
-                                          "invalid_request_error", nullptr, "model_not_found"));
-      return;
-    }
-    if (!body.contains("messages") || !body["messages"].is_array()) {
-      Answer(response, 400,
-             llmbridge::mock::ErrorAnswer("'messages' is a required property", "invalid_request_error",
-                                          "messages", nullptr));
-      return;
-    }
-    Answer(response, 200, llmbridge::mock::ChatCompletion(body));
-  });
+  server.Post(
+      "/v1/chat/completions", [&](const httplib::Request& request, httplib::Response& response) {
+        if (!Authorized(request, response, options.key)) return;
+        const json body = ParseBody(request, response);
+        if (body.is_discarded()) return;
+        const std::string model = body.value("model", "");
+        if (std::find(llmbridge::mock::kModels.begin(), llmbridge::mock::kModels.end(), model) ==
+            llmbridge::mock::kModels.end()) {
+          Answer(response, 404,
+                 llmbridge::mock::ErrorAnswer(
+                     "The model `" + model + "` does not exist or you do not have access to it.",
+                     "invalid_request_error", nullptr, "model_not_found"));
+          return;
+        }
+        if (!body.contains("messages") || !body["messages"].is_array()) {
+          Answer(response, 400,
+                 llmbridge::mock::ErrorAnswer("'messages' is a required property",
+                                              "invalid_request_error", "messages", nullptr));
+          return;
+        }
+        Answer(response, 200, llmbridge::mock::ChatCompletion(body));
+      });
 
   server.Get("/v1/models", [&](const httplib::Request& request, httplib::Response& response) {
-    if (Authorized(request, response, options.key)) Answer(response, 200, llmbridge::mock::ModelList());
+    if (Authorized(request, response, options.key))
+      Answer(response, 200, llmbridge::mock::ModelList());
   });
 
-  server.Post("/v1/images/generations", [&](const httplib::Request& request, httplib::Response& response) {
-    if (!Authorized(request, response, options.key)) return;
-    const json body = ParseBody(request, response);
-    if (body.is_discarded()) return;
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
-    Answer(response, 200, llmbridge::mock::ImageAnswer(body.value("prompt", ""), base));
-  });
+  server.Post("/v1/images/generations",
+              [&](const httplib::Request& request, httplib::Response& response) {
+                if (!Authorized(request, response, options.key)) return;
+                const json body = ParseBody(request, response);
+                if (body.is_discarded()) return;
+                const std::string base = "http://127.0.0.1:" + std::to_string(port);
+                Answer(response, 200, llmbridge::mock::ImageAnswer(body.value("prompt", ""), base));
+              });
 
   port = options.port == 0 ? server.bind_to_any_port("127.0.0.1") : options.port;
   if (options.port != 0 && !server.bind_to_port("127.0.0.1", port)) port = -1;
@@ -110,7 +120,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.port_file.empty()) std::ofstream(options.port_file) << port << "\n";
-  std::printf("llmbridge-mockserver listening on http://127.0.0.1:%d (key %s)\n", port, options.key.c_str());
+  std::printf("llmbridge-mockserver listening on http://127.0.0.1:%d (key %s)\n", port,
+              options.key.c_str());
   std::fflush(stdout);
   return server.listen_after_bind() ? 0 : 1;
 }

@@ -43,7 +43,8 @@ nlohmann::ordered_json ChatCompletion(const nlohmann::json& request) {
   }
   std::string reply = "You said: " + last_user + ".";
   if (user_turns > 1) {
-    reply += " This is turn " + std::to_string(user_turns) + "; you began with: " + first_user + ".";
+    reply +=
+        " This is turn " + std::to_string(user_turns) + "; you began with: " + first_user + ".";
   }
   const int completion_words = Words(reply);
 
@@ -55,7 +56,10 @@ nlohmann::ordered_json ChatCompletion(const nlohmann::json& request) {
       {"choices",
        {{{"index", 0},
          {"message",
-          {{"role", "assistant"}, {"content", reply}, {"refusal", nullptr}, {"annotations", nlohmann::ordered_json::array()}}},
+          {{"role", "assistant"},
+           {"content", reply},
+           {"refusal", nullptr},
+           {"annotations", nlohmann::ordered_json::array()}}},
          {"logprobs", nullptr},
          {"finish_reason", "stop"}}}},
       {"usage",
@@ -64,7 +68,10 @@ nlohmann::ordered_json ChatCompletion(const nlohmann::json& request) {
         {"total_tokens", prompt_words + completion_words},
         {"prompt_tokens_details", {{"cached_tokens", 0}, {"audio_tokens", 0}}},
         {"completion_tokens_details",
-         {{"reasoning_tokens", 0}, {"audio_tokens", 0}, {"accepted_prediction_tokens", 0}, {"rejected_prediction_tokens", 0}}}}},
+         {{"reasoning_tokens", 0},
+          {"audio_tokens", 0},
+          {"accepted_prediction_tokens", 0},
+          {"rejected_prediction_tokens", 0}}}}},
       {"service_tier", "default"},
       {"system_fingerprint", "fp_llmbridge_mock"},
   };
@@ -73,7 +80,8 @@ nlohmann::ordered_json ChatCompletion(const nlohmann::json& request) {
 nlohmann::ordered_json ModelList() {
   nlohmann::ordered_json data = nlohmann::ordered_json::array();
   for (const std::string& id : kModels) {
-    data.push_back({{"id", id}, {"object", "model"}, {"created", 1700000000}, {"owned_by", "llmbridge"}});
+    data.push_back(
+        {{"id", id}, {"object", "model"}, {"created", 1700000000}, {"owned_by", "llmbridge"}});
   }
   return {{"object", "list"}, {"data", data}};
 }
@@ -88,7 +96,7 @@ nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string&
 }
 
 nlohmann::ordered_json ErrorAnswer(const std::string& message, const std::string& type,
-                           const nlohmann::json& param, const nlohmann::json& code) {
+                                   const nlohmann::json& param, const nlohmann::json& code) {
   return {{"error", {{"message", message}, {"type", type}, {"param", param}, {"code", code}}}};
 }
 

@@ -1,17 +1,17 @@
 // The answers of the mock server, shaped as OpenAI-compatible servers shape theirs.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace llmbridge::mock {
 
 extern const std::vector<std::string> kModels;
 
-// Answers keep the member order real servers write. A chat completion whose reply is derived from the conversation received, so that a client's
-// conversation memory shows: it repeats the last user turn and counts the turns it was sent.
+// Answers keep the member order real servers write. A chat completion whose reply is derived from
+// the conversation received, so that a client's conversation memory shows: it repeats the last user
+// turn and counts the turns it was sent.
 nlohmann::ordered_json ChatCompletion(const nlohmann::json& request);
 
 nlohmann::ordered_json ModelList();
@@ -21,6 +21,6 @@ nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string&
 
 // {"error": {"message", "type", "param", "code"}} as the hosted API writes it.
 nlohmann::ordered_json ErrorAnswer(const std::string& message, const std::string& type,
-                           const nlohmann::json& param, const nlohmann::json& code);
+                                   const nlohmann::json& param, const nlohmann::json& code);
 
 }  // namespace llmbridge::mock
