@@ -19,10 +19,23 @@ stage_done "build (curl + 4 trees)"
 "$root/scripts/setup-wine.sh" "$build/wine-prefix"
 stage_done "wine prefix"
 
-# One warm wineserver serves every Windows test; it is stopped however the run ends.
+# One virtual X server for the whole run, so the progress-window tests create real windows. It
+# must outlive every tree's tests: Wine's desktop process, started by the first Windows program,
+# keeps the display it was started with.
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+  [ -e "/tmp/.X11-unix/X$display" ] && break
+  sleep 0.05
+done
+export DISPLAY=":$display"
+
+# One warm wineserver serves every Windows test; both are stopped however the run ends.
 export WINEPREFIX="$build/wine-prefix"
 /usr/lib/wine/wineserver -p
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 
 # Where 32-bit code runs under qemu-user (see setup-wine.sh), 32-bit Wine cannot dispatch some
 # Windows exceptions ("Unhandled illegal instruction" inside Wine) and dies on paths that raise
@@ -47,8 +60,7 @@ for dir in linux linux-asan win64 win32; do
     environment=(GTEST_FILTER="$emulated_suites")
     ctest_options=(-j 1 -E without_display)
   fi
-  # A virtual X server lets the progress-window tests create real windows on both platforms.
-  if ! (cd "$build/$dir" && env "${environment[@]}" xvfb-run -a ctest --output-on-failure "${ctest_options[@]}"); then
+  if ! (cd "$build/$dir" && env "${environment[@]}" ctest --output-on-failure "${ctest_options[@]}"); then
     failed+=("$dir")
   fi
   stage_done "tests $dir"
