@@ -1,10 +1,12 @@
 #include "flows/chat_flow.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "flows/flow_test_support.h"
 #include "support/fixture_text.h"
+#include "ui/open_window_list.h"
 
 namespace llmbridge::testing {
 namespace {
@@ -143,6 +145,27 @@ TEST_F(ChatFlow, AnAnswerWithoutContentIsAnEmptyReplyThatStillCounts) {
       u"{\"role\": \"user\", \"content\": \"one\"},{\"role\": \"assistant\", \"content\": "
       u"\"first\"},"
       u"{\"role\": \"user\", \"content\": \"two\"},{\"role\": \"assistant\", \"content\": \"\"},");
+}
+
+// The window's identifier stays in LibraryState after it is closed, which tells whether one was
+// opened during the call.
+TEST_F(ChatFlow, OnlyExactlyTrueShowsTheProgressWindowAndEveryPathClosesIt) {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display: no window can be made";
+  const Text address = Wide(server_.Address());
+  for (const Text& show : {Text(u"TRUE"), Text(u"1"), Text(u" true"), Text(u"false")}) {
+    server_.Script(HttpReply(200, ChatAnswer("ok")));
+    Chat({address, u"key", u"x", u"1", u"m1", u"0", show});
+    EXPECT_EQ(GetLibraryState().ProgressWindow, nullptr);
+  }
+  server_.Script(HttpReply(200, ChatAnswer("ok")));
+  server_.Script(HttpReply(500, "{}"));
+  for (int call = 0; call < 2; ++call) {
+    GetLibraryState().ProgressWindow = nullptr;
+    Chat({address, u"key", u"x", u"1", u"m1", u"0", u"true"});
+    EXPECT_NE(GetLibraryState().ProgressWindow, nullptr) << call;
+    EXPECT_TRUE(OpenWindows().empty()) << call;
+  }
 }
 
 // The reply is the last "content" met after the walk last entered an object, in member order.
