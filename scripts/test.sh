@@ -15,7 +15,7 @@ stage_done() {
 "$root/scripts/install-deps.sh"
 stage_done "install packages"
 "$root/scripts/build.sh"
-stage_done "build (curl + 4 trees)"
+stage_done "build (libcurl + 5 trees)"
 "$root/scripts/setup-wine.sh" "$build/wine-prefix"
 stage_done "wine prefix"
 

@@ -1,4 +1,4 @@
-#include "json_inspector/tree_printer.h"
+#include "json_cli/tree_printer.h"
 
 #include <string>
 

@@ -11,7 +11,7 @@
 #include "flows/response_walkers.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
-#include "json_inspector/tree_printer.h"
+#include "json_cli/tree_printer.h"
 #include "runtime/library_lifecycle.h"
 #include "text/narrow_text.h"
 
