@@ -240,7 +240,8 @@ void Parser::ParseNumber(char16_t first, JsonValue& value) {
   if (failed()) return;
   pushed_back_ = c;  // at the end of the text this is 0, which pushes back nothing
 
-  const Text token(token_, token_length_);
+  // The token is read in place: no copy per number.
+  const std::u16string_view token(token_, token_length_);
   ResetJsonValue(value);
   value.kind = JsonKind::Number;
   if (fractional) {
@@ -356,7 +357,8 @@ int64_t ParseJson(int32_t slot, const Text& text) {
   try {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
-    // Number conversion builds a Text; its storage is the only allocation that can throw.
+    // Reading a real number copies its token to narrow text; that copy is the only allocation
+    // that can throw.
     parser.Fail(kOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.root())) {

@@ -21,7 +21,7 @@ int DigitValue(char16_t unit, int base) {
 }
 
 // The ASCII prefix of `text`; a number never goes past it.
-std::string AsciiPrefix(const Text& text) {
+std::string AsciiPrefix(std::u16string_view text) {
   std::string ascii;
   for (char16_t unit : text) {
     if (unit >= 0x80) break;
@@ -83,7 +83,7 @@ Text FormatInteger(int64_t value) {
   return text;
 }
 
-int64_t ParseInteger(const Text& text) {
+int64_t ParseInteger(std::u16string_view text) {
   size_t at = 0;
   while (at < text.size() && (text[at] == u' ' || text[at] == u'\t')) ++at;
   bool negative = false;
@@ -106,7 +106,7 @@ int64_t ParseInteger(const Text& text) {
   return static_cast<int64_t>(value);
 }
 
-double ParseReal(const Text& text) {
+double ParseReal(std::u16string_view text) {
   const std::string ascii = AsciiPrefix(text);
   if (EqualsIgnoringAsciiCase(ascii, "+Infinity")) return std::numeric_limits<double>::infinity();
   if (EqualsIgnoringAsciiCase(ascii, "-Infinity")) return -std::numeric_limits<double>::infinity();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "text/text.h"
 
@@ -13,11 +14,11 @@ Text FormatInteger(int64_t value);
 // Reads an integer the lenient way hosts expect: leading spaces and tabs skipped, one optional
 // sign, "$" for hexadecimal or "%" for binary, then digits up to the first non-digit. Arithmetic
 // wraps modulo 2^64; no digits give 0. Never fails.
-int64_t ParseInteger(const Text& text);
+int64_t ParseInteger(std::u16string_view text);
 
 // Reads a real number with "." as the decimal separator whatever the host's locale: the longest
 // leading number (leading white space skipped), "+Infinity", "-Infinity" and "NaN" in any ASCII
 // case, or 0 when nothing can be read.
-double ParseReal(const Text& text);
+double ParseReal(std::u16string_view text);
 
 }  // namespace llmbridge
