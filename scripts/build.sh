@@ -19,12 +19,24 @@ curl64=$!
 wait $curl32
 wait $curl64
 
+# koffi for the Node.js example, from the npm registry at the version the example names. Its
+# package carries prebuilt binaries for every platform, so nothing is compiled.
+node_modules="$build/deps/node/node_modules"
+if ! cmp -s "$root/examples/node/package.json" "$build/deps/node/package.json" ||
+   [ ! -d "$node_modules/koffi" ]; then
+  mkdir -p "$build/deps/node"
+  cp "$root/examples/node/package.json" "$build/deps/node/"
+  (cd "$build/deps/node" && npm install --no-audit --no-fund --no-package-lock --silent)
+fi
+
+# Configuring an existing tree again is quick and picks up options added since it was made.
 configure() {
   local dir=$1
   shift
-  [ -f "$build/$dir/build.ninja" ] || cmake -S "$root" -B "$build/$dir" -G Ninja "$@" >/dev/null
+  cmake -S "$root" -B "$build/$dir" -G Ninja "$@" >/dev/null
 }
-configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_HOST_EXAMPLES=ON \
+  -DLLMBRIDGE_NODE_MODULES="$node_modules"
 configure linux-asan -DCMAKE_BUILD_TYPE=Debug -DLLMBRIDGE_SANITIZE=ON
 for arch in i686 x86_64; do
   dir=win32

@@ -15,6 +15,8 @@ packages=(
   xvfb xauth dpkg-dev
   # Screenshots of the progress window (scripts/screenshot-notice.sh) and its X11 test
   x11-apps imagemagick libx11-dev
+  # The C# host example, and the release packages
+  mono-mcs mono-runtime zip unzip
 )
 
 sudo_cmd=()
@@ -48,6 +50,10 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
+# The Node.js example: Debian's node and npm, unless the machine already has a Node.js of its own
+# (whose package would conflict with Debian's npm).
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 
 if [ ${#missing[@]} -gt 0 ] || ! have_deb_src; then
   echo "install-deps: installing ${missing[*]:-the source package lists}"

@@ -41,17 +41,15 @@ def main():
     models = library.getmodels(args.server.encode(), args.key.encode()).decode(encoding)
     print("models:", ", ".join(models.split("\r")) or "(none)")
 
-    status = 0
     for question in ("What is the capital of France?", "And what did I ask you first?"):
+        print("you>", question)
         reply = library.chat(args.server.encode(), args.key.encode(), question.encode(encoding),
                              b"200", args.model.encode(), b"0.7", b"false").decode(encoding)
-        print("you>", question)
         if is_error(reply):
             print("error:", reply, file=sys.stderr)
-            status = 1
-        else:
-            print("assistant>", reply)
-    return status
+            return 1
+        print("assistant>", reply)
+    return 0
 
 
 if __name__ == "__main__":

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# A host example against the local mock server: the model list, a two-turn conversation, and an
+# error result from a key the server refuses.
+#   host_example_test.sh <llmbridge-mockserver> <command that runs the example...>
+# Every example takes --server and --key, prints the same lines and exits with status 1 after
+# printing an error result.
+set -uo pipefail
+source "$(dirname "$0")/mock_server.sh" "$1"
+shift
+example=("$@")
+
+output=$("${example[@]}" --server "$address" --key sk-mock 2>&1)
+status=$?
+echo "$output"
+[ $status -eq 0 ] || { echo "FAILED: exit status $status"; exit 1; }
+expect "version" "$output" "llmbridge 1.11"
+expect "model list" "$output" "models: mock-small, mock-large"
+expect "first turn" "$output" "assistant> You said: What is the capital of France?."
+expect "second turn remembers the first" "$output" \
+  "This is turn 2; you began with: What is the capital of France?."
+
+errors=$("${example[@]}" --server "$address" --key wrong 2>&1)
+status=$?
+echo "$errors"
+expect "error result" "$errors" "error: Api Error code: 401"
+[ $status -eq 1 ] || { echo "FAILED: exit status $status after an error result"; exit 1; }
