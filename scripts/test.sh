@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: Linux, Linux with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and both Windows builds under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, both Windows builds under Wine, the release
+# packages and a short fuzzing run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LLMBRIDGE_BUILD_DIR:-$root/build}
@@ -65,6 +66,13 @@ for dir in linux linux-asan win64 win32; do
   fi
   stage_done "tests $dir"
 done
+
+# The release packages, made and then checked as a user unpacking them meets them.
+echo "=== packages"
+if ! { "$root/scripts/package.sh" && "$root/scripts/check-packages.sh"; }; then
+  failed+=("packages")
+fi
+stage_done "packages"
 
 # A short fuzzing run of the JSON parser and walkers, seeded with the real server answers.
 echo "=== fuzzing: json_fuzzer, 60 s"
