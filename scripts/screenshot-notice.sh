@@ -39,5 +39,5 @@ if [ "${1:-}" = --inside-x ]; then
 fi
 for build in "$@"; do
   [ -x "$build/bin/run-notice-demo.sh" ] || { echo "no notice demo built in $build" >&2; exit 1; }
-  xvfb-run -a -s "-screen 0 ${screen_width}x${screen_height}x24" "$0" --inside-x "$build"
+  xvfb-run -a -s "-screen 0 ${screen_width}x${screen_height}x24 -noreset" "$0" --inside-x "$build"
 done

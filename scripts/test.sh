@@ -25,7 +25,9 @@ stage_done "wine prefix"
 # keeps the display it was started with.
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: by default the server resets when its last client leaves and drops connections made
+# meanwhile, so a test opening a window just after another closed one would find no display.
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
   [ -e "/tmp/.X11-unix/X$display" ] && break
