@@ -18,6 +18,7 @@ curl32=$!
 curl64=$!
 wait $curl32
 wait $curl64
+echo "build: libcurl for MinGW ready after $SECONDS s"
 
 # koffi for the Node.js example, from the npm registry at the version the example names. Its
 # package carries prebuilt binaries for every platform, so nothing is compiled.
@@ -50,7 +51,14 @@ done
 [ -f "$build/fuzz/build.ninja" ] || CXX=clang++ cmake -S "$root" -B "$build/fuzz" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_FUZZ=ON -DLLMBRIDGE_BUILD_TESTS=OFF >/dev/null
 
-cmake --build "$build/fuzz" -j "$(nproc)" --target json_fuzzer
+# Each build's time is printed, so a run's log tells what each tree costs.
+timed_build() {
+  local dir=$1 start=$SECONDS
+  shift
+  cmake --build "$build/$dir" -j "$(nproc)" "$@"
+  echo "build: $dir took $((SECONDS - start)) s"
+}
+timed_build fuzz --target json_fuzzer
 for dir in linux linux-asan win32 win64; do
-  cmake --build "$build/$dir" -j "$(nproc)"
+  timed_build $dir
 done
