@@ -10,11 +10,12 @@ namespace {
 struct WalkRules {
   void (*enter_object)(LibraryState& state);  // null: nothing
   const char16_t* kept_key;                   // null: every key is kept
-  void (*keep)(LibraryState& state, const Text& value);
+  void (*keep)(LibraryState& state, std::u16string_view value);
 };
 
+// Keys and strings are read where the document holds them: a walk copies only what it keeps.
 bool KeepsMember(const WalkRules& rules, const JsonValue& object) {
-  return rules.kept_key == nullptr || TextsEqual(MemberKey(object), rules.kept_key);
+  return rules.kept_key == nullptr || BorrowMemberKey(object) == rules.kept_key;
 }
 
 // The recursion follows the nesting of the document, which the parser bounds.
@@ -26,7 +27,7 @@ void WalkTree(JsonValue* value, const WalkRules& rules) {
     JsonValue* member = MemberValue(*value);
     switch (GetKind(*member)) {
       case JsonKind::String:
-        if (KeepsMember(rules, *value)) rules.keep(state, GetString(*member));
+        if (KeepsMember(rules, *value)) rules.keep(state, BorrowString(*member));
         break;
       case JsonKind::Array: {
         const int32_t size = ArraySize(*member);
@@ -37,9 +38,8 @@ void WalkTree(JsonValue* value, const WalkRules& rules) {
         break;
       }
       case JsonKind::Object:
-        // Looking the member up by its own key leaves the cursor where it is, so the iteration
-        // carries on after it.
-        if (JsonValue* found = FindMember(*value, MemberKey(*value))) WalkTree(found, rules);
+        // Walking it moves only its own cursor: this object's iteration carries on after it.
+        WalkTree(member, rules);
         break;
       case JsonKind::Null:
       case JsonKind::Number:
@@ -52,13 +52,13 @@ void WalkTree(JsonValue* value, const WalkRules& rules) {
 const WalkRules kContentRules = {
     [](LibraryState& state) { state.ChatReply.clear(); },
     u"content",
-    [](LibraryState& state, const Text& value) { state.ChatReply = value; },
+    [](LibraryState& state, std::u16string_view value) { state.ChatReply = value; },
 };
 
 const WalkRules kModelIdRules = {
     nullptr,
     u"id",
-    [](LibraryState& state, const Text& value) {
+    [](LibraryState& state, std::u16string_view value) {
       if (state.ModelCount == 0) {
         state.ModelList = value;
         state.ModelCount = 1;
@@ -72,7 +72,7 @@ const WalkRules kModelIdRules = {
 const WalkRules kLastStringRules = {
     nullptr,
     nullptr,
-    [](LibraryState& state, const Text& value) { state.ImageResult = value; },
+    [](LibraryState& state, std::u16string_view value) { state.ImageResult = value; },
 };
 
 }  // namespace

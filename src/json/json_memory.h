@@ -16,6 +16,14 @@ void* JsonReallocate(void* block, size_t bytes);
 // Releases storage from JsonAllocate; null is ignored.
 void JsonFree(void* block);
 
+// The same for the record pools' blocks, which come from a reserve that keeps the blocks given
+// back for the next parse (see block_reserve.h).
+void* JsonAllocateBlock(size_t bytes);
+void JsonFreeBlock(void* block);
+
+// Returns the blocks the reserve keeps to the C library; called when the library stops.
+void ReleaseKeptJsonBlocks();
+
 // Test hook: the `nth` allocation from now on (1 = the next one) fails; 0 turns failures off.
 // The library itself never calls this.
 void SetJsonAllocationFailure(unsigned long nth);

@@ -17,8 +17,9 @@ ElementList* ElementsOf(const JsonValue& value) {
   return value.kind == JsonKind::Array ? value.elements : nullptr;
 }
 
-Text TextOf(const char16_t* stored) {
-  return stored == nullptr ? Text() : Text(stored, JsonTextLength(stored));
+std::u16string_view ViewOf(const char16_t* stored) {
+  return stored == nullptr ? std::u16string_view()
+                           : std::u16string_view(stored, JsonTextLength(stored));
 }
 
 int32_t TruncateToInt32(double real) {
@@ -51,10 +52,12 @@ JsonValue* MemberValue(JsonValue& value) {
   return &table->current->value;
 }
 
-Text MemberKey(const JsonValue& value) {
+Text MemberKey(const JsonValue& value) { return Text(BorrowMemberKey(value)); }
+
+std::u16string_view BorrowMemberKey(const JsonValue& value) {
   const MemberTable* table = MembersOf(value);
-  if (table == nullptr || table->current == nullptr) return Text();
-  return TextOf(table->current->key);
+  if (table == nullptr || table->current == nullptr) return std::u16string_view();
+  return ViewOf(table->current->key);
 }
 
 JsonValue* FindMember(JsonValue& value, const Text& key) {
@@ -64,8 +67,10 @@ JsonValue* FindMember(JsonValue& value, const Text& key) {
   return record == nullptr ? nullptr : &record->value;
 }
 
-Text GetString(const JsonValue& value) {
-  return value.kind == JsonKind::String ? TextOf(value.text) : Text();
+Text GetString(const JsonValue& value) { return Text(BorrowString(value)); }
+
+std::u16string_view BorrowString(const JsonValue& value) {
+  return value.kind == JsonKind::String ? ViewOf(value.text) : std::u16string_view();
 }
 
 int32_t GetInteger(const JsonValue& value) {

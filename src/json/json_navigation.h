@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "json/json_value.h"
 #include "text/text.h"
@@ -20,11 +21,15 @@ bool NextMember(JsonValue& value);
 JsonValue* MemberValue(JsonValue& value);
 // Objects: a copy of the current member's key; empty when none is current.
 Text MemberKey(const JsonValue& value);
+// Objects: the current member's key, borrowed like MemberKey's source; empty when none is current.
+std::u16string_view BorrowMemberKey(const JsonValue& value);
 // Objects: the value of the member named exactly `key`, which becomes current; null if absent.
 JsonValue* FindMember(JsonValue& value, const Text& key);
 
 // Strings: a copy of the content.
 Text GetString(const JsonValue& value);
+// Strings: the content, borrowed from the document.
+std::u16string_view BorrowString(const JsonValue& value);
 // Numbers and Booleans as 32 signed bits: integers keep their low 32 bits; doubles are
 // truncated toward zero, and give INT32_MIN when out of range or not a number.
 int32_t GetInteger(const JsonValue& value);

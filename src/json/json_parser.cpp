@@ -2,7 +2,7 @@
 
 #include <cstring>
 #include <new>
-#include <string>
+#include <string_view>
 
 #include "json/element_list.h"
 #include "json/json_memory.h"
@@ -23,7 +23,7 @@ const char kOutOfMemory[] = "Out of memory";
 const char kNestingTooDeep[] = "Nesting too deep";
 const char kInvalidSlot[] = "Invalid document slot";
 
-constexpr size_t kTokenGrowth = 1024;
+constexpr size_t kFirstTokenCapacity = 1024;
 
 JsonError g_last_error = {nullptr, 0};
 
@@ -38,8 +38,18 @@ int HexDigitValue(char16_t c) {
   return -1;
 }
 
-// One parse: the reader over the caller's text, the pushed-back code unit, the first error and
-// the token buffer shared by every string and number. Owns the tree until it is released.
+// The first code unit from `p` on that ends a run of plain string content.
+const char16_t* EndOfPlainRun(const char16_t* p) {
+  while (*p != u'"' && *p != u'\\' && *p != 0) ++p;
+  return p;
+}
+
+// One parse: the cursor over the caller's text, the first error and the token buffer that holds
+// strings with escape sequences. Owns the tree until it is released.
+//
+// The cursor stands on the next code unit to read. An error is reported at the code unit the
+// parser stood on when it found the error: the unit it could not accept, the NUL that ended the
+// text too early, or the last unit read when storage ran out.
 class Parser {
  public:
   explicit Parser(const char16_t* text) : begin_(text), cursor_(text) {}
@@ -51,7 +61,8 @@ class Parser {
   Parser& operator=(const Parser&) = delete;
 
   void ParseDocument();
-  void Fail(const char* message);
+  // Reports an error at the cursor.
+  void Fail(const char* message) { FailAt(message, cursor_); }
 
   JsonValue* root() const { return root_; }
   JsonValue* ReleaseRoot() {
@@ -63,31 +74,27 @@ class Parser {
   JsonError error() const { return {error_, error_offset_}; }
 
  private:
-  char16_t Read(bool end_allowed);
-  char16_t SkipWhitespace(bool end_allowed);
+  void FailAt(const char* message, const char16_t* at);
 
-  void ParseValue(char16_t first, JsonValue& value, int depth);
-  void ParseLiteral(char16_t first, JsonValue& value);
-  void ParseNumber(char16_t first, JsonValue& value);
-  char16_t ReadDigitRun(char16_t c);
+  void SkipWhitespace() {
+    while (IsWhitespace(*cursor_)) ++cursor_;
+  }
+  bool OpensEmpty(char16_t close);
+  bool AnotherItemFollows(char16_t close);
+
+  void ParseValue(JsonValue& value, int depth);
+  void ParseLiteral(JsonValue& value);
+  void ParseNumber(JsonValue& value);
+  bool SkipDigits(const char16_t*& p);
   void ParseString(JsonValue& value);
-  bool ReadStringToken();
-  char16_t ReadEscape();
+  bool ReadString(std::u16string_view* content);
+  bool ReadEscape(char16_t* unit);
+  bool AppendToken(const char16_t* units, size_t count, const char16_t* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
 
-  void ClearToken() {
-    token_length_ = 0;
-    token_[0] = 0;
-  }
-  bool AppendToken(char16_t c);
-  // Length of the token up to its first NUL: what a string or key stores.
-  size_t StoredTokenLength() const;
-
   const char16_t* begin_;
   const char16_t* cursor_;
-  char16_t pushed_back_ = 0;  // 0: none
-  size_t last_offset_ = 0;    // offset of the code unit read last
   const char* error_ = nullptr;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
@@ -96,81 +103,83 @@ class Parser {
   JsonValue* root_ = nullptr;
 };
 
-void Parser::Fail(const char* message) {
+void Parser::FailAt(const char* message, const char16_t* at) {
   if (error_ != nullptr) return;  // the first error wins
   error_ = message;
-  error_offset_ = last_offset_;
+  error_offset_ = static_cast<size_t>(at - begin_);
 }
 
-char16_t Parser::Read(bool end_allowed) {
-  if (error_ != nullptr) return 0;
-  if (pushed_back_ != 0) {
-    const char16_t c = pushed_back_;
-    pushed_back_ = 0;
-    return c;
-  }
-  last_offset_ = static_cast<size_t>(cursor_ - begin_);
-  const char16_t c = *cursor_;
-  if (c == 0) {
-    if (!end_allowed) Fail(kEndOfInput);
-    return 0;  // the cursor stays on the NUL, so every later read ends here too
-  }
+// With the cursor on an opening bracket or brace: reads it and the whitespace after it, and then
+// `close` too if it follows at once.
+bool Parser::OpensEmpty(char16_t close) {
   ++cursor_;
-  return c;
-}
-
-char16_t Parser::SkipWhitespace(bool end_allowed) {
-  char16_t c;
-  do {
-    c = Read(end_allowed);
-  } while (IsWhitespace(c));
-  return c;
-}
-
-bool Parser::AppendToken(char16_t c) {
-  // One unit stays free for the terminating NUL.
-  if (token_length_ + 1 >= token_capacity_) {
-    const size_t capacity = token_capacity_ + kTokenGrowth;
-    if (capacity > SIZE_MAX / sizeof(char16_t)) {
-      Fail(kOutOfMemory);
-      return false;
-    }
-    // Reallocation lets the C library extend large buffers in place, so a long string does not
-    // cost a copy per 1024 code units.
-    auto* grown = static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
-    if (grown == nullptr) {
-      Fail(kOutOfMemory);
-      return false;
-    }
-    std::memset(grown + token_capacity_, 0, kTokenGrowth * sizeof(char16_t));
-    token_ = grown;
-    token_capacity_ = capacity;
-  }
-  token_[token_length_++] = c;
-  token_[token_length_] = 0;
+  SkipWhitespace();
+  if (*cursor_ != close) return false;
+  ++cursor_;
   return true;
 }
 
-size_t Parser::StoredTokenLength() const { return std::char_traits<char16_t>::length(token_); }
+// After an element or member: true when a comma announces another, whose whitespace is then
+// skipped; false once `close` has been read, or on an error.
+bool Parser::AnotherItemFollows(char16_t close) {
+  SkipWhitespace();
+  const char16_t c = *cursor_;
+  if (c == close) {
+    ++cursor_;
+    return false;
+  }
+  if (c != u',') {
+    Fail(c == 0 ? kEndOfInput : kUnexpectedCharacter);
+    return false;
+  }
+  ++cursor_;
+  SkipWhitespace();
+  return true;
+}
+
+// Appends `count` units to the token buffer, growing it as needed; `at` is where the parser
+// stands, for the error when storage runs out.
+bool Parser::AppendToken(const char16_t* units, size_t count, const char16_t* at) {
+  if (count == 0) return true;
+  if (count > token_capacity_ - token_length_) {
+    // Doubling keeps the reallocations of a long string few, and reallocation lets the C library
+    // extend large buffers in place.
+    const size_t needed = token_length_ + count;
+    size_t capacity = token_capacity_ == 0 ? kFirstTokenCapacity : token_capacity_ * 2;
+    if (capacity < needed) capacity = needed;
+    auto* grown = capacity > SIZE_MAX / sizeof(char16_t)
+                      ? nullptr
+                      : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
+    if (grown == nullptr) {
+      FailAt(kOutOfMemory, at);
+      return false;
+    }
+    token_ = grown;
+    token_capacity_ = capacity;
+  }
+  std::memcpy(token_ + token_length_, units, count * sizeof(char16_t));
+  token_length_ += count;
+  return true;
+}
 
 void Parser::ParseDocument() {
-  token_ = static_cast<char16_t*>(JsonAllocate(kTokenGrowth * sizeof(char16_t)));
-  if (token_ == nullptr) return Fail(kOutOfMemory);
-  std::memset(token_, 0, kTokenGrowth * sizeof(char16_t));
-  token_capacity_ = kTokenGrowth;
-
   root_ = static_cast<JsonValue*>(JsonAllocate(sizeof(JsonValue)));
   if (root_ == nullptr) return Fail(kOutOfMemory);
   *root_ = MakeNullJsonValue();
 
-  ParseValue(SkipWhitespace(false), *root_, 0);
-  if (SkipWhitespace(true) != 0) Fail(kUnexpectedCharacter);
+  SkipWhitespace();
+  ParseValue(*root_, 0);
+  if (failed()) return;
+  SkipWhitespace();
+  if (*cursor_ != 0) Fail(kUnexpectedCharacter);
 }
 
 // `depth` counts the arrays and objects around `value`.
-void Parser::ParseValue(char16_t first, JsonValue& value, int depth) {
+void Parser::ParseValue(JsonValue& value, int depth) {
+  const char16_t first = *cursor_;
   switch (first) {
     case u'"':
+      ++cursor_;
       return ParseString(value);
     case u'[':
       if (depth == kMaxJsonDepth) return Fail(kNestingTooDeep);
@@ -181,18 +190,26 @@ void Parser::ParseValue(char16_t first, JsonValue& value, int depth) {
     case u't':
     case u'f':
     case u'n':
-      return ParseLiteral(first, value);
+      return ParseLiteral(value);
+    case 0:
+      return Fail(kEndOfInput);
     default:
-      if (first == u'-' || IsDigit(first)) return ParseNumber(first, value);
+      if (first == u'-' || IsDigit(first)) return ParseNumber(value);
       return Fail(kUnexpectedCharacter);
   }
 }
 
-void Parser::ParseLiteral(char16_t first, JsonValue& value) {
+void Parser::ParseLiteral(JsonValue& value) {
+  const char16_t first = *cursor_;
   const char16_t* word = first == u't' ? u"true" : first == u'f' ? u"false" : u"null";
-  for (const char16_t* expected = word + 1; *expected != 0; ++expected) {
-    if (Read(false) != *expected) return Fail(kUnexpectedCharacter);
+  size_t length = 1;
+  for (; word[length] != 0; ++length) {
+    // A mismatch stops the comparison, so it never reads past the text's NUL.
+    const char16_t c = cursor_[length];
+    if (c != word[length])
+      return FailAt(c == 0 ? kEndOfInput : kUnexpectedCharacter, cursor_ + length);
   }
+  cursor_ += length;
   ResetJsonValue(value);
   if (first != u'n') {
     value.kind = JsonKind::Boolean;
@@ -200,48 +217,36 @@ void Parser::ParseLiteral(char16_t first, JsonValue& value) {
   }
 }
 
-// Appends the digits from `c` on; returns the code unit that ended the run.
-char16_t Parser::ReadDigitRun(char16_t c) {
-  if (!IsDigit(c)) {
-    Fail(kInvalidNumber);
-    return 0;
+// Moves `p` past the digits it stands on; there must be at least one.
+bool Parser::SkipDigits(const char16_t*& p) {
+  if (!IsDigit(*p)) {
+    FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
+    return false;
   }
   do {
-    if (!AppendToken(c)) return 0;
-    c = Read(true);
-  } while (IsDigit(c));
-  return c;
+    ++p;
+  } while (IsDigit(*p));
+  return true;
 }
 
-void Parser::ParseNumber(char16_t first, JsonValue& value) {
-  ClearToken();
+void Parser::ParseNumber(JsonValue& value) {
+  const char16_t* p = cursor_;
   bool fractional = false;
-  char16_t c = first;
-  if (c == u'-') {
-    AppendToken(c);
-    c = Read(false);
-  }
-  c = ReadDigitRun(c);
-  if (c == u'.') {
-    AppendToken(c);
+  if (*p == u'-') ++p;
+  if (!SkipDigits(p)) return;
+  if (*p == u'.') {
     fractional = true;
-    c = ReadDigitRun(Read(false));
+    if (!SkipDigits(++p)) return;
   }
-  if (c == u'e' || c == u'E') {
-    AppendToken(c);
+  if (*p == u'e' || *p == u'E') {
     fractional = true;
-    c = Read(false);
-    if (c == u'+' || c == u'-') {
-      AppendToken(c);
-      c = Read(false);
-    }
-    c = ReadDigitRun(c);
+    ++p;
+    if (*p == u'+' || *p == u'-') ++p;
+    if (!SkipDigits(p)) return;
   }
-  if (failed()) return;
-  pushed_back_ = c;  // at the end of the text this is 0, which pushes back nothing
-
-  // The token is read in place: no copy per number.
-  const std::u16string_view token(token_, token_length_);
+  // The number is read where it stands in the text: no copy per number.
+  const std::u16string_view token(cursor_, static_cast<size_t>(p - cursor_));
+  cursor_ = p;
   ResetJsonValue(value);
   value.kind = JsonKind::Number;
   if (fractional) {
@@ -252,56 +257,92 @@ void Parser::ParseNumber(char16_t first, JsonValue& value) {
   }
 }
 
-char16_t Parser::ReadEscape() {
-  const char16_t letter = Read(false);
-  switch (letter) {
+// With the cursor on a backslash: resolves the escape sequence and moves past it.
+bool Parser::ReadEscape(char16_t* unit) {
+  const char16_t* letter = cursor_ + 1;
+  switch (*letter) {
     case u'"':
     case u'\\':
     case u'/':
-      return letter;
+      *unit = *letter;
+      break;
     case u'b':
-      return 8;
+      *unit = 8;
+      break;
     case u'f':
-      return 12;
+      *unit = 12;
+      break;
     case u'n':
-      return 10;
+      *unit = 10;
+      break;
     case u'r':
-      return 13;
+      *unit = 13;
+      break;
     case u't':
-      return 9;
+      *unit = 9;
+      break;
     case u'u': {
-      unsigned unit = 0;
-      for (int i = 0; i < 4; ++i) {
-        const int digit = HexDigitValue(Read(false));
-        if (digit < 0) {
-          Fail(kInvalidEscape);
-          return 0;
+      unsigned value = 0;
+      for (const char16_t* digit = letter + 1; digit != letter + 5; ++digit) {
+        const int digit_value = HexDigitValue(*digit);
+        if (digit_value < 0) {
+          FailAt(*digit == 0 ? kEndOfInput : kInvalidEscape, digit);
+          return false;
         }
-        unit = unit * 16 + static_cast<unsigned>(digit);
+        value = value * 16 + static_cast<unsigned>(digit_value);
       }
-      return static_cast<char16_t>(unit);
+      *unit = static_cast<char16_t>(value);
+      cursor_ = letter + 5;
+      return true;
     }
     default:
-      Fail(kInvalidEscape);
-      return 0;
+      FailAt(*letter == 0 ? kEndOfInput : kInvalidEscape, letter);
+      return false;
   }
+  cursor_ = letter + 1;
+  return true;
 }
 
-// Reads a string whose opening quotation mark has been read into the token buffer.
-bool Parser::ReadStringToken() {
-  ClearToken();
-  for (;;) {
-    char16_t c = Read(false);
-    if (c == u'"') return true;
-    if (c == u'\\') c = ReadEscape();
-    if (failed() || !AppendToken(c)) return false;
+// Reads a string whose opening quotation mark has been read, up to and with its closing one.
+// `content` is what the string stores: the code units before the first NUL an escape sequence
+// gives. Content without escape sequences is read where it stands in the text; the rest is
+// resolved into the token buffer.
+bool Parser::ReadString(std::u16string_view* content) {
+  const char16_t* run_end = EndOfPlainRun(cursor_);
+  if (*run_end == u'"') {
+    *content = std::u16string_view(cursor_, static_cast<size_t>(run_end - cursor_));
+    cursor_ = run_end + 1;
+    return true;
   }
+  token_length_ = 0;
+  bool cut = false;  // a NUL has ended the content; the rest is still read
+  for (;;) {
+    const size_t run_length = static_cast<size_t>(run_end - cursor_);
+    if (!cut && !AppendToken(cursor_, run_length, run_end - 1)) return false;
+    cursor_ = run_end;
+    if (*cursor_ == u'"') break;
+    if (*cursor_ == 0) {
+      Fail(kEndOfInput);
+      return false;
+    }
+    char16_t unit;
+    if (!ReadEscape(&unit)) return false;
+    cut = cut || unit == 0;
+    if (!cut && !AppendToken(&unit, 1, cursor_ - 1)) return false;
+    run_end = EndOfPlainRun(cursor_);
+  }
+  ++cursor_;
+  *content = std::u16string_view(token_, token_length_);
+  return true;
 }
 
 void Parser::ParseString(JsonValue& value) {
-  if (!ReadStringToken()) return;
+  std::u16string_view content;
+  if (!ReadString(&content)) return;
   char16_t* text;
-  if (!CopyJsonText(token_, StoredTokenLength(), &text)) return Fail(kOutOfMemory);
+  if (!CopyJsonText(content.data(), content.size(), &text)) {
+    return FailAt(kOutOfMemory, cursor_ - 1);
+  }
   ResetJsonValue(value);
   value.kind = JsonKind::String;
   value.text = text;
@@ -314,17 +355,14 @@ void Parser::ParseArray(JsonValue& value, int depth) {
   value.kind = JsonKind::Array;
   value.elements = list;
 
-  char16_t c = SkipWhitespace(false);
-  if (c == u']') return;
-  for (;;) {
+  if (OpensEmpty(u']')) return;
+  do {
+    // The end of the text is found before storage for another element is taken.
+    if (*cursor_ == 0) return Fail(kEndOfInput);
     JsonValue* element = AppendElement(*list);
     if (element == nullptr) return Fail(kOutOfMemory);
-    ParseValue(c, *element, depth);
-    c = SkipWhitespace(false);
-    if (c == u']' || failed()) return;
-    if (c != u',') return Fail(kUnexpectedCharacter);
-    c = SkipWhitespace(false);
-  }
+    ParseValue(*element, depth);
+  } while (!failed() && AnotherItemFollows(u']'));
 }
 
 void Parser::ParseObject(JsonValue& value, int depth) {
@@ -334,20 +372,20 @@ void Parser::ParseObject(JsonValue& value, int depth) {
   value.kind = JsonKind::Object;
   value.members = table;
 
-  char16_t c = SkipWhitespace(false);
-  if (c == u'}') return;
-  for (;;) {
-    if (c != u'"') return Fail(kMemberNameExpected);
-    if (!ReadStringToken()) return;
-    JsonValue* member = AddMember(*table, token_, StoredTokenLength());
-    if (member == nullptr) return Fail(kOutOfMemory);
-    if (SkipWhitespace(false) != u':') return Fail(kColonExpected);
-    ParseValue(SkipWhitespace(false), *member, depth);
-    c = SkipWhitespace(false);
-    if (c == u'}' || failed()) return;
-    if (c != u',') return Fail(kUnexpectedCharacter);
-    c = SkipWhitespace(false);
-  }
+  if (OpensEmpty(u'}')) return;
+  do {
+    if (*cursor_ != u'"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
+    ++cursor_;
+    std::u16string_view key;
+    if (!ReadString(&key)) return;
+    JsonValue* member = AddMember(*table, key.data(), key.size());
+    if (member == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
+    SkipWhitespace();
+    if (*cursor_ != u':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
+    ++cursor_;
+    SkipWhitespace();
+    ParseValue(*member, depth);
+  } while (!failed() && AnotherItemFollows(u'}'));
 }
 
 }  // namespace
@@ -358,7 +396,7 @@ int64_t ParseJson(int32_t slot, const Text& text) {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
     // Reading a real number copies its token to narrow text; that copy is the only allocation
-    // that can throw.
+    // that can throw. The cursor stands after the number.
     parser.Fail(kOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.root())) {

@@ -24,14 +24,24 @@ bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
   return stored[length] == 0;
 }
 
+uint64_t BucketBit(int32_t bucket) { return uint64_t{1} << bucket; }
+
+MemberRecord* ChainOf(const MemberTable& table, int32_t bucket) {
+  return (table.filled_buckets & BucketBit(bucket)) != 0 ? table.buckets[bucket] : nullptr;
+}
+
+// The first filled bucket from `bucket` on, or kMemberBucketCount when there is none.
+int32_t FilledBucketFrom(uint64_t filled_buckets, int32_t bucket) {
+  if (bucket >= kMemberBucketCount) return kMemberBucketCount;
+  const uint64_t rest = filled_buckets >> bucket;
+  return rest == 0 ? kMemberBucketCount : bucket + __builtin_ctzll(rest);
+}
+
 MemberRecord* FirstRecordFrom(const MemberTable& table, int32_t bucket, int32_t* found_bucket) {
-  for (; bucket < kMemberBucketCount; ++bucket) {
-    if (table.buckets[bucket] != nullptr) {
-      *found_bucket = bucket;
-      return table.buckets[bucket];
-    }
-  }
-  return nullptr;
+  bucket = FilledBucketFrom(table.filled_buckets, bucket);
+  if (bucket == kMemberBucketCount) return nullptr;
+  *found_bucket = bucket;
+  return table.buckets[bucket];
 }
 
 }  // namespace
@@ -39,7 +49,7 @@ MemberRecord* FirstRecordFrom(const MemberTable& table, int32_t bucket, int32_t*
 MemberTable* NewMemberTable() {
   auto* table = static_cast<MemberTable*>(TablePool().Take());
   if (table == nullptr) return nullptr;
-  for (MemberRecord*& head : table->buckets) head = nullptr;
+  table->filled_buckets = 0;
   table->count = 0;
   ResetMemberCursor(*table);
   return table;
@@ -58,8 +68,9 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length) {
     return nullptr;
   }
   const int32_t bucket = BucketOf(key, length);
-  *record = MemberRecord{table.buckets[bucket], key_copy, MakeNullJsonValue()};
+  *record = MemberRecord{ChainOf(table, bucket), key_copy, MakeNullJsonValue()};
   table.buckets[bucket] = record;
+  table.filled_buckets |= BucketBit(bucket);
   ++table.count;
   table.current = record;
   table.current_bucket = bucket;
@@ -68,7 +79,7 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length) {
 
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length) {
   const int32_t bucket = BucketOf(key, length);
-  for (MemberRecord* record = table.buckets[bucket]; record != nullptr; record = record->next) {
+  for (MemberRecord* record = ChainOf(table, bucket); record != nullptr; record = record->next) {
     if (KeyEquals(record->key, key, length)) {
       table.current = record;
       table.current_bucket = bucket;
@@ -99,8 +110,9 @@ MemberRecord* AdvanceMemberCursor(MemberTable& table) {
 
 void FreeMemberTable(MemberTable* table) {
   if (table == nullptr) return;
-  for (MemberRecord* record : table->buckets) {
-    while (record != nullptr) {
+  for (int32_t bucket = FilledBucketFrom(table->filled_buckets, 0); bucket < kMemberBucketCount;
+       bucket = FilledBucketFrom(table->filled_buckets, bucket + 1)) {
+    for (MemberRecord* record = table->buckets[bucket]; record != nullptr;) {
       MemberRecord* next = record->next;
       ResetJsonValue(record->value);
       JsonFree(record->key);

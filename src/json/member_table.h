@@ -17,10 +17,13 @@ struct MemberRecord {
 };
 
 struct MemberTable {
-  MemberRecord* buckets[kMemberBucketCount];  // newest record first in each chain
   size_t count;
   MemberRecord* current;   // the cursor's member, or null
   int32_t current_bucket;  // -1 after a reset; with no member current otherwise: past the end
+  // Bit b is set once bucket b holds a chain. Buckets whose bit is clear are never read, so a
+  // new table needs no pass over its 64 heads.
+  uint64_t filled_buckets;
+  MemberRecord* buckets[kMemberBucketCount];  // newest record first in each chain
 };
 
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.

@@ -67,7 +67,7 @@ void RecordPool::GiveBack(void* record) {
     Unlink(block);
     capacity_ -= block->slot_count;
     --block_count_;
-    JsonFree(block);
+    JsonFreeBlock(block);
     return;
   }
   NextFreeSlot(slot) = block->free_slots;
@@ -79,7 +79,7 @@ bool RecordPool::Grow() {
   if (count < kMinimumGrowth) count = kMinimumGrowth;
   if (count > kMaximumGrowth) count = kMaximumGrowth;
   if (count > (SIZE_MAX - kHeaderSize) / slot_size_) return false;
-  auto* block = static_cast<RecordBlock*>(JsonAllocate(kHeaderSize + count * slot_size_));
+  auto* block = static_cast<RecordBlock*>(JsonAllocateBlock(kHeaderSize + count * slot_size_));
   if (block == nullptr) return false;
   *block = RecordBlock{nullptr, nullptr, nullptr, 0, count, 0};
   Link(block);

@@ -3,6 +3,7 @@
 #include "api/library_state.h"
 #include "http/http_settings.h"
 #include "http/network.h"
+#include "json/json_memory.h"
 #include "json/json_slots.h"
 #include "runtime/container_operations.h"
 #include "runtime/event_layer.h"
@@ -47,6 +48,7 @@ void StartLibrary() {
 // hold stays until the process ends.
 void StopLibrary() {
   FreeAllJson();
+  ReleaseKeptJsonBlocks();
   StopNetwork();
   ShutdownOle();
   ShutdownWindowLayer();

@@ -18,6 +18,19 @@ class OutputSink {
     }
     ++size_;
   }
+  // Puts `count` units that each equal one of `values`, as many calls of Put would.
+  template <typename Value>
+  void PutEach(const Value* values, int count) {
+    if (out_ != nullptr) {
+      const int room = capacity_ - size_;
+      const int written = count < room ? count : room;
+      for (int i = 0; i < written; ++i) out_[size_ + i] = static_cast<Unit>(values[i]);
+      if (written < count) overflow_ = true;
+      size_ += written;
+      return;
+    }
+    size_ += count;
+  }
   int Result() const { return overflow_ ? 0 : size_; }
 
  private:

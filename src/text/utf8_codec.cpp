@@ -1,6 +1,7 @@
 #include "text/utf8_codec.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "text/codec_output.h"
 
@@ -53,13 +54,30 @@ char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
   return value;
 }
 
+// The number of ASCII bytes from `cursor` on, looked at eight at a time while it can: answers are
+// mostly ASCII, and each of those bytes decodes to the code unit of its own value.
+int AsciiRunLength(const uint8_t* cursor, const uint8_t* end) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  const uint8_t* p = cursor;
+  for (uint64_t word; end - p >= 8; p += 8) {
+    std::memcpy(&word, p, sizeof(word));
+    if ((word & kHighBits) != 0) break;
+  }
+  while (p < end && *p < 0x80) ++p;
+  return static_cast<int>(p - cursor);
+}
+
 }  // namespace
 
 int Utf8Decode(const char* bytes, int count, char16_t* out, int capacity) {
   OutputSink<char16_t> sink(out, capacity);
   const auto* cursor = reinterpret_cast<const uint8_t*>(bytes);
   const uint8_t* end = cursor + (count > 0 ? count : 0);
-  while (cursor < end) {
+  for (;;) {
+    const int ascii = AsciiRunLength(cursor, end);
+    sink.PutEach(cursor, ascii);
+    cursor += ascii;
+    if (cursor == end) break;
     const char32_t value = DecodeOne(cursor, end);
     if (value >= 0x10000) {
       sink.Put(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));

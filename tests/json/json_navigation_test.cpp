@@ -6,6 +6,7 @@
 #include <string>
 
 #include "json/json_test_support.h"
+#include "json/member_table.h"
 
 namespace llmbridge {
 namespace {
@@ -58,6 +59,25 @@ TEST_F(Navigation, OperationsOnOtherKindsGiveNeutralResults) {
   EXPECT_FALSE(NextMember(text));
   EXPECT_EQ(FindMember(array, u"k"), nullptr);
   EXPECT_EQ(MemberKey(object), u"k") << "the object's cursor was not touched";
+}
+
+TEST_F(Navigation, BorrowedKeysAndStringsAreTheDocumentsOwn) {
+  JsonValue& object = Parse(u"{\"key\":\"value\",\"\":\"\",\"n\":1}");
+  ASSERT_NE(FindMember(object, u"key"), nullptr);
+  EXPECT_EQ(BorrowMemberKey(object), u"key");
+  EXPECT_EQ(BorrowMemberKey(object).data(), object.members->current->key);
+  JsonValue& value = *MemberValue(object);
+  EXPECT_EQ(BorrowString(value), u"value");
+  EXPECT_EQ(BorrowString(value).data(), value.text);
+
+  ASSERT_NE(FindMember(object, u""), nullptr);
+  EXPECT_TRUE(BorrowMemberKey(object).empty());
+  EXPECT_TRUE(BorrowString(*MemberValue(object)).empty());
+  EXPECT_TRUE(BorrowString(*FindMember(object, u"n")).empty()) << "a number has no string";
+  EXPECT_TRUE(BorrowString(object).empty());
+  EXPECT_TRUE(BorrowMemberKey(value).empty()) << "a string has no members";
+  BeginMembers(object);
+  EXPECT_TRUE(BorrowMemberKey(object).empty()) << "no member is current";
 }
 
 TEST_F(Navigation, ArrayElementOutOfRangeGivesNone) {

@@ -115,6 +115,35 @@ TEST_F(ParserStrings, LongStringsGrowTheTokenBuffer) {
   EXPECT_EQ(GetString(Parse(u"\"" + content + u"\"")), content);
 }
 
+// Strings with escape sequences are resolved into the token buffer, a run of plain units at a
+// time; the runs and the escapes must land in order however the buffer grows.
+TEST_F(ParserStrings, LongEscapedStringsKeepEveryRunInOrder) {
+  Text escaped = u"\"";
+  Text expected;
+  for (int i = 0; i < 700; ++i) {
+    const Text run(static_cast<size_t>(i % 9), char16_t(u'a' + i % 26));
+    escaped += run + u"\\n\\u00e9";
+    expected += run + u"\n\u00e9";
+  }
+  escaped += Text(3000, u'z') + u"\\t\"";
+  expected += Text(3000, u'z') + u"\t";
+  EXPECT_EQ(GetString(Parse(escaped)), expected);
+}
+
+TEST_F(ParserStrings, AnEscapedNulEndsTheStoredTextOfALongString) {
+  const Text head(1500, u'h');
+  const Text tail = u"\\n" + Text(1500, u't') + u"\\u0041";
+  EXPECT_EQ(GetString(Parse(u"\"" + head + u"\\u0000" + tail + u"\"")), head);
+  JsonValue& object = Parse(u"{\"" + head + u"\\u0000" + tail + u"\":1}");
+  EXPECT_EQ(GetInteger(*FindMember(object, head)), 1);
+}
+
+TEST_F(ParserStrings, KeysWithAndWithoutEscapesMeet) {
+  JsonValue& object = Parse(u"{\"ab\":1,\"a\\u0062\":2,\"\\u0061b\":3}");
+  EXPECT_EQ(object.members->count, 1u);
+  EXPECT_EQ(GetInteger(*FindMember(object, u"ab")), 3);
+}
+
 using ParserErrors = JsonTest;
 
 TEST_F(ParserErrors, EachMalformedTextHasItsMessage) {
@@ -164,6 +193,42 @@ TEST_F(ParserErrors, FirstErrorWinsAndCarriesItsOffset) {
   EXPECT_EQ(LastJsonError().offset, 2u);
   EXPECT_EQ(ErrorOf(u"[true]"), "");
   EXPECT_EQ(LastJsonError().message, nullptr);
+}
+
+TEST_F(ParserErrors, EachErrorIsReportedWhereTheParserStood) {
+  struct Case {
+    Text text;
+    const char* message;
+    size_t offset;
+  };
+  const Case cases[] = {
+      {u"", "Unexpected end of input", 0},
+      {u"  ", "Unexpected end of input", 2},
+      {u"[1,2", "Unexpected end of input", 4},
+      {u"{\"a\":", "Unexpected end of input", 5},
+      {u"{\"a\"", "Unexpected end of input", 4},
+      {u"tru", "Unexpected end of input", 3},
+      {u"\"abc", "Unexpected end of input", 4},
+      {u"\"a\\", "Unexpected end of input", 3},
+      {u"\"\\u12", "Unexpected end of input", 5},
+      {u"trUe", "Unexpected character", 2},
+      {u"[1 2]", "Unexpected character", 3},
+      {u"{} x", "Unexpected character", 3},
+      {u"-a", "Invalid numeric value", 1},
+      {u"1.x", "Invalid numeric value", 2},
+      {u"1e+x", "Invalid numeric value", 3},
+      {u"\"ab\\x\"", "Invalid escape sequence", 4},
+      {u"\"\\u12G4\"", "Invalid escape sequence", 5},
+      {u"{\"k\\ty\":\"v\\u0000w\\q\"}", "Invalid escape sequence", 18},
+      {u"{\"a\" 1}", "Expected a ':' character", 5},
+      {u"{\"a\":1,}", "A member name (string) is expected", 7},
+      {Text(1001, u'['), "Nesting too deep", 1000},
+      {u"\"" + Text(2000, u'x') + u"\\n" + Text(10, u'y'), "Unexpected end of input", 2013},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ErrorOf(c.text), c.message) << std::string(c.text.begin(), c.text.end());
+    EXPECT_EQ(LastJsonError().offset, c.offset) << std::string(c.text.begin(), c.text.end());
+  }
 }
 
 TEST_F(ParserErrors, TextEndsAtItsFirstNul) {

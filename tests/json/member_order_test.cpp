@@ -78,6 +78,18 @@ TEST_F(MemberOrder, AscendingBucketThenNewestFirst) {
   for (const Case& c : cases) EXPECT_EQ(VisitedKeys(Parse(c.text)), c.visited);
 }
 
+TEST_F(MemberOrder, ATableInFreedStorageHoldsOnlyItsOwnMembers) {
+  Text crowded = u"{";
+  for (char16_t letter = u'a'; letter <= u'z'; ++letter)
+    crowded += Text(u"\"k") + letter + u"\":0,";
+  const MemberTable* freed = Parse(crowded + u"\"a\":0}").members;
+  FreeAllJson();
+  JsonValue& object = Parse(u"{\"b\":1,\"a\":2}");
+  ASSERT_EQ(object.members, freed) << "the new table takes the freed table's storage";
+  EXPECT_EQ(VisitedKeys(object), (Keys{u"a", u"b"}));
+  for (const Text key : {u"ka", u"kq", u"kz"}) EXPECT_EQ(FindMember(object, key), nullptr);
+}
+
 TEST_F(MemberOrder, EmptyObjectHasNoCurrentMember) {
   JsonValue& object = Parse(u"{}");
   EXPECT_TRUE(BeginMembers(object));

@@ -29,7 +29,8 @@ Text LargeAnswer() {
     text += u"{\"id\":\"model-" + Text(1, char16_t(u'a' + i % 26)) +
             u"\",\"object\":\"model\",\"permission\":[{\"id\":\"p\",\"allow_view\":true}]}";
   }
-  return text + u"],\"long\":\"" + Text(3000, u'z') + u"\",\"n\":-12.5e3}";
+  return text + u"],\"long\":\"" + Text(3000, u'z') + u"\",\"escaped\":\"" + Text(3000, u'e') +
+         u"\\n" + Text(3000, u'f') + u"\",\"n\":-12.5e3}";
 }
 
 TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
@@ -42,7 +43,7 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       {"chat_openai.json", testing::ReadFixtureText("chat_openai.json"), 0},
       {"models_vllm.json", testing::ReadFixtureText("models_vllm.json"), 0},
       {"large answer", LargeAnswer(), 0},
-      {"slot beyond the table", u"[1]", 40},
+      {"slot beyond the table", u"[\"\\n\"]", 40},
   };
   for (const Case& c : cases) {
     ASSERT_NE(ParseJson(0, u"{\"earlier\":[\"kept\"]}"), 0);
@@ -59,7 +60,7 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       ASSERT_EQ(GetJsonRoot(c.slot), c.slot == 0 ? earlier : nullptr);
       ASSERT_EQ(GetString(*ArrayElement(*FindMember(*earlier, u"earlier"), 0)), u"kept");
     }
-    EXPECT_GT(failing, 3u) << c.name << ": the parse allocates at least token, root and slot";
+    EXPECT_GT(failing, 3u) << c.name << ": the parse allocates at least root, a text and the slot";
     EXPECT_EQ(GetKind(*GetJsonRoot(c.slot)), c.slot == 0 ? JsonKind::Object : JsonKind::Array);
     FreeAllJson();
   }

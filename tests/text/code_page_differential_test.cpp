@@ -120,5 +120,26 @@ TEST(CodePageDifferential, Utf8DecodingMatchesTheInvalidAndTruncatedCorpus) {
   EXPECT_EQ(differences, 0) << "of " << corpus.size() << " sequences";
 }
 
+// ASCII runs take a path of their own, eight bytes at a time: the short sequences of the corpus
+// are decoded again with ASCII around them, at every offset from those steps.
+TEST(CodePageDifferential, Utf8DecodingMatchesWithAsciiAround) {
+  int differences = 0;
+  int compared = 0;
+  for (const std::string& sequence : Utf8Corpus()) {
+    if (sequence.size() > 2) continue;
+    for (size_t before = 0; before <= 9; ++before) {
+      for (size_t after : {0, 1, 5, 9}) {
+        const std::string bytes = std::string(before, 'a') + sequence + std::string(after, 'z');
+        ++compared;
+        if (OurDecode(Utf8Decode, bytes) != PlatformDecode(CP_UTF8, bytes) && ++differences <= 10) {
+          ADD_FAILURE() << before << " + " << unsigned(static_cast<unsigned char>(sequence[0]))
+                        << " + " << after;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(differences, 0) << "of " << compared << " texts";
+}
+
 }  // namespace
 }  // namespace llmbridge::codepage

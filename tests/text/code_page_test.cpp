@@ -96,6 +96,46 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharactersAsOnWindows) {
   for (const Case& c : cases) EXPECT_EQ(Decode(Utf8Decode, c.bytes), c.units) << c.bytes;
 }
 
+// ASCII runs are decoded eight bytes at a time; a sequence on its own, shorter than that, is
+// decoded a byte at a time. Padded with ASCII, every sequence must decode to the same units
+// wherever it falls against the eight-byte steps. With ASCII after it, each sequence needs at
+// least four padding bytes, so that none is cut short by the end of the input.
+TEST(Utf8, AsciiAroundASequenceDecodesAsTheSequenceAlone) {
+  const std::string sequences[] = {
+      "\xc3\xa9",
+      "\xe4\xb8\xad",
+      "\xf0\x9f\x98\x80",
+      "\xef\xbb\xbf",
+      "\xed\xa0\x80",
+      "\xe0\x80\x80",
+      "\xf4\x90\x80\x80",
+      "\x80",
+      "\xbf",
+      "\xc0",
+      "\xc1",
+      "\xc2",
+      "\xe0",
+      "\xed\xa0",
+      "\xf0\x9f",
+      "\xf0\x9f\x98",
+      "\xf5",
+      "\xff",
+  };
+  const size_t after_counts[] = {0, 4, 5, 7, 8, 9, 15, 16, 17};
+  for (const std::string& sequence : sequences) {
+    const std::u16string alone = Decode(Utf8Decode, sequence);
+    for (size_t before = 0; before <= 17; ++before) {
+      for (size_t after : after_counts) {
+        const std::string padded = std::string(before, 'a') + sequence + std::string(after, 'z');
+        const std::u16string expected =
+            std::u16string(before, u'a') + alone + std::u16string(after, u'z');
+        EXPECT_EQ(Decode(Utf8Decode, padded), expected)
+            << before << " + " << sequence.size() << " + " << after;
+      }
+    }
+  }
+}
+
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
   EXPECT_EQ(Encode(Utf8Encode, u"\u00E9\U0001F600"), "\xc3\xa9\xf0\x9f\x98\x80");
   EXPECT_EQ(Encode(Utf8Encode,
@@ -113,6 +153,15 @@ TEST(Converters, ReportZeroWhenTheOutputDoesNotFit) {
   EXPECT_EQ(Cp1252Decode("abc", 3, units, 2), 0);
   EXPECT_EQ(Utf8Encode(u"\u00E9\u00E9", 2, bytes, 2), 0);
   EXPECT_EQ(Cp1252Encode(u"abc", 3, bytes, 2), 0);
+}
+
+TEST(Converters, LongAsciiRunsFillTheOutputExactly) {
+  const std::string ascii = "0123456789abcdefghij";
+  char16_t units[20] = {};
+  EXPECT_EQ(Utf8Decode(ascii.data(), 20, units, 19), 0);
+  EXPECT_EQ(units[18], u'i') << "units are written while room lasts";
+  EXPECT_EQ(Utf8Decode(ascii.data(), 20, units, 20), 20);
+  EXPECT_EQ(std::u16string(units, 20), u"0123456789abcdefghij");
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+// BlockReserve: the storage under the record pools. It keeps the blocks given back to it, as a
+// private heap keeps its committed pages: large blocks handed straight back to the C library go
+// back to the system, and the next parse would fault every page of them in again.
+#pragma once
+
+#include <cstddef>
+
+namespace llmbridge {
+
+struct ReservedBlock;
+
+// A kept block serves a later request it covers with at most an eighth to spare. Before it
+// allocates for a request no kept block serves, the reserve frees kept blocks until the kept and
+// the used bytes together stay within the most ever in use at once: it never holds more than the
+// pools once needed. Not thread-safe, like the pools.
+// Owns its kept blocks until Release; it has no destructor, so that a block may still be given
+// back while the process exits.
+class BlockReserve {
+ public:
+  // Storage of at least `bytes`, aligned for any scalar; null when none can be had.
+  void* Take(size_t bytes);
+  // Gives back storage from Take; null is ignored.
+  void GiveBack(void* storage);
+  // Returns every kept block to the C library.
+  void Release();
+
+  size_t kept_bytes() const { return kept_bytes_; }
+  size_t used_bytes() const { return used_bytes_; }
+
+ private:
+  ReservedBlock** BestFit(size_t bytes);
+  // Whether `bytes` more would keep the kept and used bytes within the peak.
+  bool FitsUnderPeak(size_t bytes) const;
+  // Frees kept blocks, most recently kept first, until `bytes` more fit within the peak.
+  void MakeRoomFor(size_t bytes);
+  void FreeNewestKept();
+
+  ReservedBlock* kept_ = nullptr;  // most recently kept first
+  size_t kept_bytes_ = 0;
+  size_t used_bytes_ = 0;
+  size_t peak_used_bytes_ = 0;
+};
+
+}  // namespace llmbridge
