@@ -10,7 +10,7 @@ namespace {
 
 // Each test owns its reserve and releases it at the end, so the sanitizer build sees any block
 // that is neither kept nor freed.
-class Reserve : public ::testing::Test {
+class BlockReserveTest : public ::testing::Test {
  protected:
   void TearDown() override {
     reserve.Release();
@@ -28,7 +28,7 @@ class Reserve : public ::testing::Test {
   BlockReserve reserve;
 };
 
-TEST_F(Reserve, ABlockGivenBackServesTheNextRequestItCovers) {
+TEST_F(BlockReserveTest, ABlockGivenBackServesTheNextRequestItCovers) {
   void* block = TakeFilled(800);
   reserve.GiveBack(block);
   EXPECT_EQ(reserve.kept_bytes(), 800u);
@@ -40,7 +40,7 @@ TEST_F(Reserve, ABlockGivenBackServesTheNextRequestItCovers) {
   EXPECT_EQ(reserve.kept_bytes(), 800u);
 }
 
-TEST_F(Reserve, ABlockTooSmallOrTooLargeIsNotHandedOut) {
+TEST_F(BlockReserveTest, ABlockTooSmallOrTooLargeIsNotHandedOut) {
   reserve.GiveBack(TakeFilled(800));
   void* bigger = TakeFilled(801);
   EXPECT_EQ(reserve.used_bytes(), 801u) << "a new block, not the kept one";
@@ -50,7 +50,7 @@ TEST_F(Reserve, ABlockTooSmallOrTooLargeIsNotHandedOut) {
   reserve.GiveBack(smaller);
 }
 
-TEST_F(Reserve, TheSmallestCoveringBlockIsChosen) {
+TEST_F(BlockReserveTest, TheSmallestCoveringBlockIsChosen) {
   void* larger = TakeFilled(1000);
   void* closer = TakeFilled(900);
   reserve.GiveBack(closer);
@@ -61,7 +61,7 @@ TEST_F(Reserve, TheSmallestCoveringBlockIsChosen) {
   reserve.GiveBack(larger);
 }
 
-TEST_F(Reserve, KeepsNoMoreThanWasOnceInUse) {
+TEST_F(BlockReserveTest, KeepsNoMoreThanWasOnceInUse) {
   void* first = TakeFilled(1000);
   reserve.GiveBack(first);
   EXPECT_EQ(reserve.kept_bytes(), 1000u);
@@ -74,7 +74,7 @@ TEST_F(Reserve, KeepsNoMoreThanWasOnceInUse) {
   EXPECT_EQ(reserve.kept_bytes(), 100u);
 }
 
-TEST_F(Reserve, MakingRoomFreesOnlyWhatItMust) {
+TEST_F(BlockReserveTest, MakingRoomFreesOnlyWhatItMust) {
   void* older = TakeFilled(500);
   void* newer = TakeFilled(500);
   reserve.GiveBack(older);
@@ -88,7 +88,7 @@ TEST_F(Reserve, MakingRoomFreesOnlyWhatItMust) {
   reserve.GiveBack(other);
 }
 
-TEST_F(Reserve, NullIsIgnoredAndReleaseEmptiesTheReserve) {
+TEST_F(BlockReserveTest, NullIsIgnoredAndReleaseEmptiesTheReserve) {
   reserve.GiveBack(nullptr);
   EXPECT_EQ(reserve.kept_bytes(), 0u);
   void* a = TakeFilled(64);
