@@ -10,26 +10,43 @@ namespace {
 // Allocations left until the one that is made to fail; 0 when none is.
 unsigned long g_allocations_until_failure = 0;
 
+size_t g_held_allocations = 0;
+
 BlockReserve g_block_reserve;
 
-bool AllocationMayProceed() {
-  return g_allocations_until_failure == 0 || --g_allocations_until_failure != 0;
+// Counts `block` as held when it is new storage.
+void* Held(void* block) {
+  if (block != nullptr) ++g_held_allocations;
+  return block;
+}
+
+void Released(void* block) {
+  if (block != nullptr) --g_held_allocations;
 }
 
 }  // namespace
 
+bool JsonAllocationMayProceed() {
+  return g_allocations_until_failure == 0 || --g_allocations_until_failure != 0;
+}
+
 void* JsonAllocate(size_t bytes) {
-  return AllocationMayProceed() ? std::malloc(bytes == 0 ? 1 : bytes) : nullptr;
+  return JsonAllocationMayProceed() ? Held(std::malloc(bytes == 0 ? 1 : bytes)) : nullptr;
 }
 
 void* JsonReallocate(void* block, size_t bytes) {
-  return AllocationMayProceed() ? std::realloc(block, bytes == 0 ? 1 : bytes) : nullptr;
+  if (!JsonAllocationMayProceed()) return nullptr;
+  void* resized = std::realloc(block, bytes == 0 ? 1 : bytes);
+  return block == nullptr ? Held(resized) : resized;
 }
 
-void JsonFree(void* block) { std::free(block); }
+void JsonFree(void* block) {
+  Released(block);
+  std::free(block);
+}
 
 void* JsonAllocateBlock(size_t bytes) {
-  return AllocationMayProceed() ? g_block_reserve.Take(bytes == 0 ? 1 : bytes) : nullptr;
+  return JsonAllocationMayProceed() ? g_block_reserve.Take(bytes == 0 ? 1 : bytes) : nullptr;
 }
 
 void JsonFreeBlock(void* block) { g_block_reserve.GiveBack(block); }
@@ -37,5 +54,7 @@ void JsonFreeBlock(void* block) { g_block_reserve.GiveBack(block); }
 void ReleaseKeptJsonBlocks() { g_block_reserve.Release(); }
 
 void SetJsonAllocationFailure(unsigned long nth) { g_allocations_until_failure = nth; }
+
+size_t HeldJsonAllocations() { return g_held_allocations; }
 
 }  // namespace llmbridge

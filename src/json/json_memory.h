@@ -16,6 +16,10 @@ void* JsonReallocate(void* block, size_t bytes);
 // Releases storage from JsonAllocate; null is ignored.
 void JsonFree(void* block);
 
+// For storage carved from a block already held: counts as an allocation for the test hook below,
+// so that each carve can be made to fail like a block of its own. False for the one made to fail.
+bool JsonAllocationMayProceed();
+
 // The same for the record pools' blocks, which come from a reserve that keeps the blocks given
 // back for the next parse (see block_reserve.h).
 void* JsonAllocateBlock(size_t bytes);
@@ -27,5 +31,9 @@ void ReleaseKeptJsonBlocks();
 // Test hook: the `nth` allocation from now on (1 = the next one) fails; 0 turns failures off.
 // The library itself never calls this.
 void SetJsonAllocationFailure(unsigned long nth);
+
+// Test hook: how many blocks from JsonAllocate and JsonReallocate are not yet freed, so a test
+// can see that a document freed all it took. The record pools count their own blocks.
+size_t HeldJsonAllocations();
 
 }  // namespace llmbridge

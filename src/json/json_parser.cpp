@@ -45,17 +45,18 @@ const char16_t* EndOfPlainRun(const char16_t* p) {
 }
 
 // One parse: the cursor over the caller's text, the first error and the token buffer that holds
-// strings with escape sequences. Owns the tree until it is released.
+// strings with escape sequences. Owns the document until it is released.
 //
 // The cursor stands on the next code unit to read. An error is reported at the code unit the
 // parser stood on when it found the error: the unit it could not accept, the NUL that ended the
 // text too early, or the last unit read when storage ran out.
 class Parser {
  public:
-  explicit Parser(const char16_t* text) : begin_(text), cursor_(text) {}
+  explicit Parser(const Text& text)
+      : begin_(text.c_str()), cursor_(begin_), text_units_(text.size()) {}
   ~Parser() {
     JsonFree(token_);
-    FreeJsonDocument(root_);
+    FreeJsonDocument(document_);
   }
   Parser(const Parser&) = delete;
   Parser& operator=(const Parser&) = delete;
@@ -64,12 +65,8 @@ class Parser {
   // Reports an error at the cursor.
   void Fail(const char* message) { FailAt(message, cursor_); }
 
-  JsonValue* root() const { return root_; }
-  JsonValue* ReleaseRoot() {
-    JsonValue* root = root_;
-    root_ = nullptr;
-    return root;
-  }
+  JsonDocument* document() const { return document_; }
+  void ReleaseDocument() { document_ = nullptr; }
   bool failed() const { return error_ != nullptr; }
   JsonError error() const { return {error_, error_offset_}; }
 
@@ -95,12 +92,13 @@ class Parser {
 
   const char16_t* begin_;
   const char16_t* cursor_;
+  size_t text_units_;
   const char* error_ = nullptr;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
   size_t token_length_ = 0;
   size_t token_capacity_ = 0;
-  JsonValue* root_ = nullptr;
+  JsonDocument* document_ = nullptr;
 };
 
 void Parser::FailAt(const char* message, const char16_t* at) {
@@ -163,12 +161,13 @@ bool Parser::AppendToken(const char16_t* units, size_t count, const char16_t* at
 }
 
 void Parser::ParseDocument() {
-  root_ = static_cast<JsonValue*>(JsonAllocate(sizeof(JsonValue)));
-  if (root_ == nullptr) return Fail(kOutOfMemory);
-  *root_ = MakeNullJsonValue();
+  // Every text the document stores, terminator included, takes no more units than its quoted
+  // form in the text, so the text's length bounds the arena.
+  document_ = NewJsonDocument(text_units_);
+  if (document_ == nullptr) return Fail(kOutOfMemory);
 
   SkipWhitespace();
-  ParseValue(*root_, 0);
+  ParseValue(document_->root, 0);
   if (failed()) return;
   SkipWhitespace();
   if (*cursor_ != 0) Fail(kUnexpectedCharacter);
@@ -340,7 +339,7 @@ void Parser::ParseString(JsonValue& value) {
   std::u16string_view content;
   if (!ReadString(&content)) return;
   char16_t* text;
-  if (!CopyJsonText(content.data(), content.size(), &text)) {
+  if (!document_->texts.Copy(content.data(), content.size(), &text)) {
     return FailAt(kOutOfMemory, cursor_ - 1);
   }
   ResetJsonValue(value);
@@ -378,7 +377,7 @@ void Parser::ParseObject(JsonValue& value, int depth) {
     ++cursor_;
     std::u16string_view key;
     if (!ReadString(&key)) return;
-    JsonValue* member = AddMember(*table, key.data(), key.size());
+    JsonValue* member = AddMember(*table, key.data(), key.size(), document_->texts);
     if (member == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
     SkipWhitespace();
     if (*cursor_ != u':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
@@ -391,7 +390,7 @@ void Parser::ParseObject(JsonValue& value, int depth) {
 }  // namespace
 
 int64_t ParseJson(int32_t slot, const Text& text) {
-  Parser parser(text.c_str());
+  Parser parser(text);
   try {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
@@ -399,12 +398,12 @@ int64_t ParseJson(int32_t slot, const Text& text) {
     // that can throw. The cursor stands after the number.
     parser.Fail(kOutOfMemory);
   }
-  if (!parser.failed() && !StoreJsonDocument(slot, parser.root())) {
+  if (!parser.failed() && !StoreJsonDocument(slot, parser.document())) {
     parser.Fail(slot < 0 ? kInvalidSlot : kOutOfMemory);
   }
   g_last_error = parser.error();
-  if (parser.failed()) return 0;  // the parser's destructor frees the tree
-  parser.ReleaseRoot();
+  if (parser.failed()) return 0;  // the parser's destructor frees the document
+  parser.ReleaseDocument();
   return static_cast<int64_t>(slot) + 1;
 }
 

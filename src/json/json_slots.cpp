@@ -11,7 +11,7 @@ namespace {
 constexpr size_t kSlotGrowth = 8;
 
 struct JsonSlotTable {
-  JsonValue** roots = nullptr;  // owned array of `size` document roots, null for empty slots
+  JsonDocument** documents = nullptr;  // owned array of `size` documents, null for empty slots
   size_t size = 0;
 };
 
@@ -21,12 +21,14 @@ JsonSlotTable g_slots;
 // exists, so a failure changes nothing.
 bool GrowSlots(size_t count) {
   if (count <= g_slots.size) return true;
-  if (count > SIZE_MAX / sizeof(JsonValue*)) return false;
-  auto* roots = static_cast<JsonValue**>(JsonAllocate(count * sizeof(JsonValue*)));
-  if (roots == nullptr) return false;
-  for (size_t i = 0; i < count; ++i) roots[i] = i < g_slots.size ? g_slots.roots[i] : nullptr;
-  JsonFree(g_slots.roots);
-  g_slots.roots = roots;
+  if (count > SIZE_MAX / sizeof(JsonDocument*)) return false;
+  auto* documents = static_cast<JsonDocument**>(JsonAllocate(count * sizeof(JsonDocument*)));
+  if (documents == nullptr) return false;
+  for (size_t i = 0; i < count; ++i) {
+    documents[i] = i < g_slots.size ? g_slots.documents[i] : nullptr;
+  }
+  JsonFree(g_slots.documents);
+  g_slots.documents = documents;
   g_slots.size = count;
   return true;
 }
@@ -37,28 +39,23 @@ void InitJsonSlots() { GrowSlots(kSlotGrowth); }
 
 JsonValue* GetJsonRoot(int32_t slot) {
   if (slot < 0 || static_cast<size_t>(slot) >= g_slots.size) return nullptr;
-  return g_slots.roots[slot];
+  JsonDocument* document = g_slots.documents[slot];
+  return document == nullptr ? nullptr : &document->root;
 }
 
-bool StoreJsonDocument(int32_t slot, JsonValue* root) {
+bool StoreJsonDocument(int32_t slot, JsonDocument* document) {
   if (slot < 0) return false;
   const size_t index = static_cast<size_t>(slot);
   if (g_slots.size == 0 && !GrowSlots(kSlotGrowth)) return false;
   if (index >= g_slots.size && !GrowSlots(index + kSlotGrowth)) return false;
-  FreeJsonDocument(g_slots.roots[index]);
-  g_slots.roots[index] = root;
+  FreeJsonDocument(g_slots.documents[index]);
+  g_slots.documents[index] = document;
   return true;
 }
 
-void FreeJsonDocument(JsonValue* root) {
-  if (root == nullptr) return;
-  ResetJsonValue(*root);
-  JsonFree(root);
-}
-
 void FreeAllJson() {
-  for (size_t i = 0; i < g_slots.size; ++i) FreeJsonDocument(g_slots.roots[i]);
-  JsonFree(g_slots.roots);
+  for (size_t i = 0; i < g_slots.size; ++i) FreeJsonDocument(g_slots.documents[i]);
+  JsonFree(g_slots.documents);
   g_slots = JsonSlotTable{};
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "json/json_value.h"
+#include "json/json_document.h"
 
 namespace llmbridge {
 
@@ -15,13 +15,10 @@ void InitJsonSlots();
 // a slot number of the table.
 JsonValue* GetJsonRoot(int32_t slot);
 
-// Stores the document whose root record is `root` (owned by the caller until this succeeds) in
-// `slot`, freeing the document the slot held. A slot beyond the table grows it to slot + 8 slots.
-// Returns false, touching nothing, when the table cannot grow or `slot` is negative.
-bool StoreJsonDocument(int32_t slot, JsonValue* root);
-
-// Frees a document: the root's value, recursively, then the root record itself.
-void FreeJsonDocument(JsonValue* root);
+// Stores `document` (owned by the caller until this succeeds) in `slot`, freeing the document the
+// slot held. A slot beyond the table grows it to slot + 8 slots. Returns false, touching nothing,
+// when the table cannot grow or `slot` is negative.
+bool StoreJsonDocument(int32_t slot, JsonDocument* document);
 
 // Frees the document of every slot and the table itself; all slots end empty.
 void FreeAllJson();

@@ -1,18 +1,12 @@
 #include "json/json_value.h"
 
-#include <cstring>
-
 #include "json/element_list.h"
-#include "json/json_memory.h"
 #include "json/member_table.h"
 
 namespace llmbridge {
 
 void ResetJsonValue(JsonValue& value) {
   switch (value.kind) {
-    case JsonKind::String:
-      JsonFree(value.text);
-      break;
     case JsonKind::Array:
       FreeElementList(value.elements);
       break;
@@ -20,6 +14,7 @@ void ResetJsonValue(JsonValue& value) {
       FreeMemberTable(value.members);
       break;
     case JsonKind::Null:
+    case JsonKind::String:
     case JsonKind::Number:
     case JsonKind::Boolean:
       break;
@@ -36,18 +31,6 @@ JsonValue MakeNullJsonValue() {
   value.folds_keys = 0;
   value.integer = 0;
   return value;
-}
-
-bool CopyJsonText(const char16_t* units, size_t length, char16_t** copy) {
-  *copy = nullptr;
-  if (length == 0) return true;
-  if (length > SIZE_MAX / sizeof(char16_t) - 1) return false;
-  auto* storage = static_cast<char16_t*>(JsonAllocate((length + 1) * sizeof(char16_t)));
-  if (storage == nullptr) return false;
-  std::memcpy(storage, units, length * sizeof(char16_t));
-  storage[length] = 0;
-  *copy = storage;
-  return true;
 }
 
 size_t JsonTextLength(const char16_t* text) {

@@ -25,23 +25,20 @@ struct JsonValue {
   union {
     int64_t integer;        // Number without the float flag; Boolean 0 or 1
     double real;            // Number with the float flag
-    char16_t* text;         // String: owned, NUL-terminated; null for the empty string
+    char16_t* text;         // String: NUL-terminated, in the document's text arena; null when empty
     ElementList* elements;  // Array: owned
     MemberTable* members;   // Object: owned
   };
 };
 
-// Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays.
+// Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays. Texts
+// belong to the document's arena and stay until the document is freed.
 void ResetJsonValue(JsonValue& value);
 
 // A Null value with every field zero.
 JsonValue MakeNullJsonValue();
 
-// Copies `length` code units into new NUL-terminated storage owned by the caller; the empty text
-// needs none and gives null. Returns false only when storage cannot be had.
-bool CopyJsonText(const char16_t* units, size_t length, char16_t** copy);
-
-// Length of a NUL-terminated text from CopyJsonText; 0 for null.
+// Length of a String's text or a member key; 0 for null.
 size_t JsonTextLength(const char16_t* text);
 
 }  // namespace llmbridge

@@ -1,6 +1,5 @@
 #include "json/member_table.h"
 
-#include "json/json_memory.h"
 #include "json/record_pool.h"
 #include "text/text_hash.h"
 
@@ -55,7 +54,7 @@ MemberTable* NewMemberTable() {
   return table;
 }
 
-JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length) {
+JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys) {
   if (MemberRecord* existing = FindMemberRecord(table, key, length)) {
     ResetJsonValue(existing->value);
     return &existing->value;
@@ -63,7 +62,7 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length) {
   auto* record = static_cast<MemberRecord*>(MemberPool().Take());
   if (record == nullptr) return nullptr;
   char16_t* key_copy;
-  if (!CopyJsonText(key, length, &key_copy)) {
+  if (!keys.Copy(key, length, &key_copy)) {
     MemberPool().GiveBack(record);
     return nullptr;
   }
@@ -115,7 +114,6 @@ void FreeMemberTable(MemberTable* table) {
     for (MemberRecord* record = table->buckets[bucket]; record != nullptr;) {
       MemberRecord* next = record->next;
       ResetJsonValue(record->value);
-      JsonFree(record->key);
       MemberPool().GiveBack(record);
       record = next;
     }

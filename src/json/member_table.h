@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "json/json_value.h"
+#include "json/text_arena.h"
 
 namespace llmbridge {
 
@@ -12,7 +13,7 @@ constexpr int32_t kMemberBucketCount = 64;
 
 struct MemberRecord {
   MemberRecord* next;  // next record of the same bucket, added earlier
-  char16_t* key;       // owned, NUL-terminated; null for the empty key
+  char16_t* key;       // NUL-terminated, in the document's text arena; null for the empty key
   JsonValue value;
 };
 
@@ -30,9 +31,9 @@ struct MemberTable {
 MemberTable* NewMemberTable();
 
 // The value of the member named `key`, which becomes current. A key already present has its
-// value reset to Null and keeps its place; a new key is inserted at the head of its bucket.
-// Returns null when storage cannot be had.
-JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length);
+// value reset to Null and keeps its place; a new key is copied into `keys` and inserted at the
+// head of its bucket. Returns null when storage cannot be had.
+JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys);
 
 // The member named exactly `key`, made current, or null (the cursor then stays put).
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length);
@@ -44,7 +45,8 @@ void ResetMemberCursor(MemberTable& table);
 // bucket). Returns the member now current, or null once past the end, where it stays until reset.
 MemberRecord* AdvanceMemberCursor(MemberTable& table);
 
-// Frees every member value in visiting order, then the keys, records and table; null is ignored.
+// Frees every member value in visiting order, then the records and table; null is ignored. The
+// keys stay in their arena.
 void FreeMemberTable(MemberTable* table);
 
 }  // namespace llmbridge

@@ -1,5 +1,6 @@
 // Makes each allocation of a parse fail in turn: every run must fail cleanly with
-// "Out of memory" and leave the slot exactly as it was, until the failure lies past the parse.
+// "Out of memory", leave the slot exactly as it was and hold nothing more, until the failure lies
+// past the parse. Each string and key counts as an allocation, though carved from a larger one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,6 +49,7 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
   for (const Case& c : cases) {
     ASSERT_NE(ParseJson(0, u"{\"earlier\":[\"kept\"]}"), 0);
     JsonValue* earlier = GetJsonRoot(0);
+    const size_t held = HeldJsonAllocations();
     unsigned long failing = 1;
     for (;; ++failing) {
       SetJsonAllocationFailure(failing);
@@ -57,6 +59,7 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       ASSERT_EQ(std::string(LastJsonError().message), "Out of memory")
           << c.name << ", allocation " << failing;
       ASSERT_EQ(GetJsonRoot(0), earlier) << c.name << ", allocation " << failing;
+      ASSERT_EQ(HeldJsonAllocations(), held) << c.name << ", allocation " << failing;
       ASSERT_EQ(GetJsonRoot(c.slot), c.slot == 0 ? earlier : nullptr);
       ASSERT_EQ(GetString(*ArrayElement(*FindMember(*earlier, u"earlier"), 0)), u"kept");
     }

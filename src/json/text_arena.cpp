@@ -1,0 +1,85 @@
+#include "json/text_arena.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "json/json_memory.h"
+
+namespace llmbridge {
+
+// A chunk's header, followed by its code units.
+struct TextChunk {
+  TextChunk* next;  // the chunk added before this one
+};
+
+namespace {
+
+constexpr size_t kFirstChunkUnits = 4096;
+constexpr size_t kLargestChunkUnits = size_t{1} << 20;
+constexpr size_t kMostChunkUnits = (SIZE_MAX - sizeof(TextChunk)) / sizeof(char16_t);
+
+char16_t* UnitsOf(TextChunk* chunk) {
+  return reinterpret_cast<char16_t*>(reinterpret_cast<unsigned char*>(chunk) + sizeof(TextChunk));
+}
+
+}  // namespace
+
+TextArena::TextArena(size_t expected_units)
+    : next_chunk_units_(kFirstChunkUnits), expected_units_(expected_units) {}
+
+TextArena::~TextArena() {
+  while (chunks_ != nullptr) {
+    TextChunk* next = chunks_->next;
+    JsonFree(chunks_);
+    chunks_ = next;
+  }
+}
+
+bool TextArena::Copy(const char16_t* units, size_t length, char16_t** copy) {
+  *copy = nullptr;
+  if (length == 0) return true;
+  if (length >= kMostChunkUnits || !JsonAllocationMayProceed()) return false;
+  char16_t* storage = Carve(length + 1);
+  if (storage == nullptr) return false;
+  std::memcpy(storage, units, length * sizeof(char16_t));
+  storage[length] = 0;
+  *copy = storage;
+  return true;
+}
+
+char16_t* TextArena::Carve(size_t units) {
+  if (units <= open_units_) {
+    char16_t* carved = open_;
+    open_ += units;
+    open_units_ -= units;
+    carved_units_ += units;
+    return carved;
+  }
+  const size_t expected_left =
+      expected_units_ > carved_units_ ? expected_units_ - carved_units_ : 0;
+  const size_t chunk_units = next_chunk_units_ < expected_left ? next_chunk_units_ : expected_left;
+  if (units > chunk_units) {
+    // Its own chunk: the open one keeps its room for the texts that follow.
+    char16_t* carved = AddChunk(units);
+    if (carved != nullptr) carved_units_ += units;
+    return carved;
+  }
+  char16_t* chunk = AddChunk(chunk_units);
+  if (chunk == nullptr) return nullptr;
+  if (next_chunk_units_ < kLargestChunkUnits) next_chunk_units_ *= 2;
+  open_ = chunk;
+  open_units_ = chunk_units;
+  return Carve(units);
+}
+
+char16_t* TextArena::AddChunk(size_t units) {
+  auto* chunk = static_cast<TextChunk*>(JsonAllocate(sizeof(TextChunk) + units * sizeof(char16_t)));
+  if (chunk == nullptr) return nullptr;
+  chunk->next = chunks_;
+  chunks_ = chunk;
+  ++chunk_count_;
+  capacity_units_ += units;
+  return UnitsOf(chunk);
+}
+
+}  // namespace llmbridge

@@ -1,0 +1,53 @@
+// TextArena: the storage of one document's texts, its String values and member keys.
+#pragma once
+
+#include <cstddef>
+
+namespace llmbridge {
+
+struct TextChunk;
+
+// Carves NUL-terminated texts from large chunks, so that a document's many small strings and
+// keys do not each cost a heap block. A text is never freed on its own: it lives as long as the
+// arena, which frees every chunk at once.
+//
+// Chunks grow from 4096 code units, doubling up to 1 Mi units, but a chunk is never made larger
+// than what `expected_units` leaves after the units carved so far, so a small document gets a
+// small chunk. A text that does not fit the chunk the arena would add gets a chunk of its own
+// size, and the chunk being carved stays in use. Not thread-safe, like the documents.
+class TextArena {
+ public:
+  // `expected_units` is the most the caller expects to carve, terminators included; it only
+  // sizes the chunks, and carving more is allowed.
+  explicit TextArena(size_t expected_units);
+  ~TextArena();
+  TextArena(const TextArena&) = delete;
+  TextArena& operator=(const TextArena&) = delete;
+
+  // Copies `length` code units into NUL-terminated storage that lives as long as the arena; the
+  // empty text needs none and gives null. Each copy counts as an allocation for the failure hook
+  // of json_memory.h, as does each chunk. Returns false, changing nothing, when storage cannot
+  // be had.
+  bool Copy(const char16_t* units, size_t length, char16_t** copy);
+
+  size_t chunk_count() const { return chunk_count_; }
+  // Code units in all chunks, carved or not.
+  size_t capacity_units() const { return capacity_units_; }
+
+ private:
+  // The units of a new chunk of `units`, linked into the arena; null when it cannot be had.
+  char16_t* AddChunk(size_t units);
+  // Room for `units` more units, carved from the open chunk or from a new one.
+  char16_t* Carve(size_t units);
+
+  TextChunk* chunks_ = nullptr;  // newest first
+  char16_t* open_ = nullptr;     // the next free unit of the chunk being carved
+  size_t open_units_ = 0;        // free units left there
+  size_t next_chunk_units_;      // the size of the next chunk before the expectation caps it
+  size_t expected_units_;
+  size_t carved_units_ = 0;
+  size_t chunk_count_ = 0;
+  size_t capacity_units_ = 0;
+};
+
+}  // namespace llmbridge
