@@ -1,5 +1,8 @@
 #include "json/member_table.h"
 
+#include <algorithm>
+
+#include "json/json_memory.h"
 #include "json/record_pool.h"
 #include "text/text_hash.h"
 
@@ -25,8 +28,77 @@ bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
 
 uint64_t BucketBit(int32_t bucket) { return uint64_t{1} << bucket; }
 
-MemberRecord* ChainOf(const MemberTable& table, int32_t bucket) {
-  return (table.filled_buckets & BucketBit(bucket)) != 0 ? table.buckets[bucket] : nullptr;
+// The bits set in `bits`. The compilers' builtin becomes a library call on targets without a
+// population-count instruction, which includes the DLL's.
+uint32_t CountBits(uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<uint32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
+// Where the head of a filled `bucket` is stored: after the heads of the filled buckets below it.
+uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
+  return CountBits(filled_buckets & (BucketBit(bucket) - 1));
+}
+
+MemberRecord** HeadsOf(MemberTable& table) {
+  return table.filled_count <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
+}
+
+// Head arrays share the record pools by size, like the records and tables.
+RecordPool& HeadPool(uint32_t capacity) {
+  switch (capacity) {
+    case 8:
+      return SharedRecordPool<8 * sizeof(MemberRecord*)>();
+    case 16:
+      return SharedRecordPool<16 * sizeof(MemberRecord*)>();
+    case 32:
+      return SharedRecordPool<32 * sizeof(MemberRecord*)>();
+    default:
+      return SharedRecordPool<kMemberBucketCount * sizeof(MemberRecord*)>();
+  }
+}
+
+// Each array counts as an allocation of its own, as a carved text does, so that a test can make
+// any growth of the heads fail whatever the pool holds.
+MemberRecord** TakeHeadArray(uint32_t capacity) {
+  if (!JsonAllocationMayProceed()) return nullptr;
+  return static_cast<MemberRecord**>(HeadPool(capacity).Take());
+}
+
+// Gives back the array of a table with `filled` buckets, if it has one.
+void GiveBackHeads(MemberTable& table, uint32_t filled) {
+  if (filled > kInlineHeadCount) HeadPool(MemberHeadCapacity(filled)).GiveBack(table.spilled_heads);
+}
+
+// Makes `record` the chain of the empty `bucket`: the heads of the later buckets move up a slot,
+// into a larger array when the slots are all in use. False, with the table untouched, when that
+// array cannot be had.
+bool AddChain(MemberTable& table, int32_t bucket, MemberRecord* record) {
+  const uint32_t filled = table.filled_count;
+  const uint32_t index = HeadIndex(table.filled_buckets, bucket);
+  MemberRecord** heads = HeadsOf(table);
+  if (filled == MemberHeadCapacity(filled)) {
+    MemberRecord** grown = TakeHeadArray(MemberHeadCapacity(filled + 1));
+    if (grown == nullptr) return false;
+    std::copy(heads, heads + index, grown);
+    std::copy(heads + index, heads + filled, grown + index + 1);
+    GiveBackHeads(table, filled);
+    table.spilled_heads = grown;
+    heads = grown;
+  } else {
+    std::copy_backward(heads + index, heads + filled, heads + filled + 1);
+  }
+  heads[index] = record;
+  table.filled_buckets |= BucketBit(bucket);
+  table.filled_count = filled + 1;
+  return true;
+}
+
+MemberRecord* ChainOf(MemberTable& table, int32_t bucket) {
+  if ((table.filled_buckets & BucketBit(bucket)) == 0) return nullptr;
+  return HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)];
 }
 
 // The first filled bucket from `bucket` on, or kMemberBucketCount when there is none.
@@ -36,19 +108,27 @@ int32_t FilledBucketFrom(uint64_t filled_buckets, int32_t bucket) {
   return rest == 0 ? kMemberBucketCount : bucket + __builtin_ctzll(rest);
 }
 
-MemberRecord* FirstRecordFrom(const MemberTable& table, int32_t bucket, int32_t* found_bucket) {
+MemberRecord* FirstRecordFrom(MemberTable& table, int32_t bucket, int32_t* found_bucket) {
   bucket = FilledBucketFrom(table.filled_buckets, bucket);
   if (bucket == kMemberBucketCount) return nullptr;
   *found_bucket = bucket;
-  return table.buckets[bucket];
+  return ChainOf(table, bucket);
 }
 
 }  // namespace
+
+uint32_t MemberHeadCapacity(uint32_t filled) {
+  if (filled <= kInlineHeadCount) return kInlineHeadCount;
+  uint32_t capacity = 8;
+  while (capacity < filled) capacity *= 2;
+  return capacity;
+}
 
 MemberTable* NewMemberTable() {
   auto* table = static_cast<MemberTable*>(TablePool().Take());
   if (table == nullptr) return nullptr;
   table->filled_buckets = 0;
+  table->filled_count = 0;
   table->count = 0;
   ResetMemberCursor(*table);
   return table;
@@ -67,9 +147,14 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
     return nullptr;
   }
   const int32_t bucket = BucketOf(key, length);
-  *record = MemberRecord{ChainOf(table, bucket), key_copy, MakeNullJsonValue()};
-  table.buckets[bucket] = record;
-  table.filled_buckets |= BucketBit(bucket);
+  MemberRecord* chain = ChainOf(table, bucket);
+  *record = MemberRecord{chain, key_copy, MakeNullJsonValue()};
+  if (chain != nullptr) {
+    HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)] = record;
+  } else if (!AddChain(table, bucket, record)) {
+    MemberPool().GiveBack(record);  // the key stays carved in the arena, unused
+    return nullptr;
+  }
   ++table.count;
   table.current = record;
   table.current_bucket = bucket;
@@ -109,15 +194,16 @@ MemberRecord* AdvanceMemberCursor(MemberTable& table) {
 
 void FreeMemberTable(MemberTable* table) {
   if (table == nullptr) return;
-  for (int32_t bucket = FilledBucketFrom(table->filled_buckets, 0); bucket < kMemberBucketCount;
-       bucket = FilledBucketFrom(table->filled_buckets, bucket + 1)) {
-    for (MemberRecord* record = table->buckets[bucket]; record != nullptr;) {
+  MemberRecord** heads = HeadsOf(*table);
+  for (uint32_t index = 0; index < table->filled_count; ++index) {
+    for (MemberRecord* record = heads[index]; record != nullptr;) {
       MemberRecord* next = record->next;
       ResetJsonValue(record->value);
       MemberPool().GiveBack(record);
       record = next;
     }
   }
+  GiveBackHeads(*table, table->filled_count);
   TablePool().GiveBack(table);
 }
 

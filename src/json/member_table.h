@@ -17,14 +17,27 @@ struct MemberRecord {
   JsonValue value;
 };
 
+// Bucket heads a table keeps in itself; a table with more filled buckets keeps its heads in an
+// array of 8, 16, 32 or 64 slots from a pool. Most objects in answers fill six buckets or fewer.
+constexpr uint32_t kInlineHeadCount = 6;
+
+// The head slots a table with `filled` buckets holds: the inline ones, or the smallest array
+// that takes them all. Slots are only added, so this follows from the count alone.
+uint32_t MemberHeadCapacity(uint32_t filled);
+
 struct MemberTable {
   size_t count;
   MemberRecord* current;   // the cursor's member, or null
   int32_t current_bucket;  // -1 after a reset; with no member current otherwise: past the end
-  // Bit b is set once bucket b holds a chain. Buckets whose bit is clear are never read, so a
-  // new table needs no pass over its 64 heads.
+  uint32_t filled_count;   // buckets that hold a chain: the bits set in filled_buckets
+  // Bit b is set once bucket b holds a chain. Only those buckets have a head, stored in bucket
+  // order: the head of bucket b sits after the heads of the filled buckets below b. An object
+  // with a few members so needs a few slots instead of 64.
   uint64_t filled_buckets;
-  MemberRecord* buckets[kMemberBucketCount];  // newest record first in each chain
+  union {
+    MemberRecord* inline_heads[kInlineHeadCount];  // while filled_count <= kInlineHeadCount
+    MemberRecord** spilled_heads;                  // beyond that; owned
+  };
 };
 
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.
@@ -32,7 +45,7 @@ MemberTable* NewMemberTable();
 
 // The value of the member named `key`, which becomes current. A key already present has its
 // value reset to Null and keeps its place; a new key is copied into `keys` and inserted at the
-// head of its bucket. Returns null when storage cannot be had.
+// head of its bucket. Returns null, leaving the table as it was, when storage cannot be had.
 JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys);
 
 // The member named exactly `key`, made current, or null (the cursor then stays put).

@@ -34,6 +34,15 @@ Text LargeAnswer() {
          u"\\n" + Text(3000, u'f') + u"\",\"n\":-12.5e3}";
 }
 
+// An object that fills every member bucket, so its bucket heads grow through each capacity; a
+// one-unit key hashes to its unit. Some keys share a bucket.
+Text ObjectInEveryBucket() {
+  Text text = u"{";
+  for (char16_t unit = 0x100; unit < 0x100 + 64 + 8; ++unit)
+    text += Text(u"\"") + unit + u"\":[" + Text(unit % 2 == 0 ? u"true" : u"{}") + u"],";
+  return text + u"\"end\":0}";
+}
+
 TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
   struct Case {
     const char* name;
@@ -44,6 +53,7 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       {"chat_openai.json", testing::ReadFixtureText("chat_openai.json"), 0},
       {"models_vllm.json", testing::ReadFixtureText("models_vllm.json"), 0},
       {"large answer", LargeAnswer(), 0},
+      {"object in every bucket", ObjectInEveryBucket(), 0},
       {"slot beyond the table", u"[\"\\n\"]", 40},
   };
   for (const Case& c : cases) {
