@@ -115,6 +115,19 @@ MemberRecord* FirstRecordFrom(MemberTable& table, int32_t bucket, int32_t* found
   return ChainOf(table, bucket);
 }
 
+// The member named exactly `key` in `chain`, the chain of its `bucket`, made current; or null.
+MemberRecord* FindInChain(MemberTable& table, MemberRecord* chain, int32_t bucket,
+                          const char16_t* key, size_t length) {
+  for (MemberRecord* record = chain; record != nullptr; record = record->next) {
+    if (KeyEquals(record->key, key, length)) {
+      table.current = record;
+      table.current_bucket = bucket;
+      return record;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 uint32_t MemberHeadCapacity(uint32_t filled) {
@@ -135,7 +148,9 @@ MemberTable* NewMemberTable() {
 }
 
 JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys) {
-  if (MemberRecord* existing = FindMemberRecord(table, key, length)) {
+  const int32_t bucket = BucketOf(key, length);
+  MemberRecord* chain = ChainOf(table, bucket);
+  if (MemberRecord* existing = FindInChain(table, chain, bucket, key, length)) {
     ResetJsonValue(existing->value);
     return &existing->value;
   }
@@ -146,8 +161,6 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
     MemberPool().GiveBack(record);
     return nullptr;
   }
-  const int32_t bucket = BucketOf(key, length);
-  MemberRecord* chain = ChainOf(table, bucket);
   *record = MemberRecord{chain, key_copy, MakeNullJsonValue()};
   if (chain != nullptr) {
     HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)] = record;
@@ -163,14 +176,7 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
 
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length) {
   const int32_t bucket = BucketOf(key, length);
-  for (MemberRecord* record = ChainOf(table, bucket); record != nullptr; record = record->next) {
-    if (KeyEquals(record->key, key, length)) {
-      table.current = record;
-      table.current_bucket = bucket;
-      return record;
-    }
-  }
-  return nullptr;
+  return FindInChain(table, ChainOf(table, bucket), bucket, key, length);
 }
 
 void ResetMemberCursor(MemberTable& table) {
