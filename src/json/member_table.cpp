@@ -43,7 +43,7 @@ uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
 }
 
 MemberRecord** HeadsOf(MemberTable& table) {
-  return table.filled_count <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
+  return FilledBucketCount(table) <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
 }
 
 // Head arrays share the record pools by size, like the records and tables.
@@ -76,7 +76,7 @@ void GiveBackHeads(MemberTable& table, uint32_t filled) {
 // into a larger array when the slots are all in use. False, with the table untouched, when that
 // array cannot be had.
 bool AddChain(MemberTable& table, int32_t bucket, MemberRecord* record) {
-  const uint32_t filled = table.filled_count;
+  const uint32_t filled = FilledBucketCount(table);
   const uint32_t index = HeadIndex(table.filled_buckets, bucket);
   MemberRecord** heads = HeadsOf(table);
   if (filled == MemberHeadCapacity(filled)) {
@@ -92,7 +92,6 @@ bool AddChain(MemberTable& table, int32_t bucket, MemberRecord* record) {
   }
   heads[index] = record;
   table.filled_buckets |= BucketBit(bucket);
-  table.filled_count = filled + 1;
   return true;
 }
 
@@ -130,6 +129,8 @@ MemberRecord* FindInChain(MemberTable& table, MemberRecord* chain, int32_t bucke
 
 }  // namespace
 
+uint32_t FilledBucketCount(const MemberTable& table) { return CountBits(table.filled_buckets); }
+
 uint32_t MemberHeadCapacity(uint32_t filled) {
   if (filled <= kInlineHeadCount) return kInlineHeadCount;
   uint32_t capacity = 8;
@@ -141,7 +142,6 @@ MemberTable* NewMemberTable() {
   auto* table = static_cast<MemberTable*>(TablePool().Take());
   if (table == nullptr) return nullptr;
   table->filled_buckets = 0;
-  table->filled_count = 0;
   table->count = 0;
   ResetMemberCursor(*table);
   return table;
@@ -201,7 +201,8 @@ MemberRecord* AdvanceMemberCursor(MemberTable& table) {
 void FreeMemberTable(MemberTable* table) {
   if (table == nullptr) return;
   MemberRecord** heads = HeadsOf(*table);
-  for (uint32_t index = 0; index < table->filled_count; ++index) {
+  const uint32_t filled = FilledBucketCount(*table);
+  for (uint32_t index = 0; index < filled; ++index) {
     for (MemberRecord* record = heads[index]; record != nullptr;) {
       MemberRecord* next = record->next;
       ResetJsonValue(record->value);
@@ -209,7 +210,7 @@ void FreeMemberTable(MemberTable* table) {
       record = next;
     }
   }
-  GiveBackHeads(*table, table->filled_count);
+  GiveBackHeads(*table, filled);
   TablePool().GiveBack(table);
 }
 

@@ -29,16 +29,18 @@ struct MemberTable {
   size_t count;
   MemberRecord* current;   // the cursor's member, or null
   int32_t current_bucket;  // -1 after a reset; with no member current otherwise: past the end
-  uint32_t filled_count;   // buckets that hold a chain: the bits set in filled_buckets
   // Bit b is set once bucket b holds a chain. Only those buckets have a head, stored in bucket
   // order: the head of bucket b sits after the heads of the filled buckets below b. An object
   // with a few members so needs a few slots instead of 64.
   uint64_t filled_buckets;
   union {
-    MemberRecord* inline_heads[kInlineHeadCount];  // while filled_count <= kInlineHeadCount
+    MemberRecord* inline_heads[kInlineHeadCount];  // while kInlineHeadCount buckets or fewer are filled
     MemberRecord** spilled_heads;                  // beyond that; owned
   };
 };
+
+// The buckets of `table` that hold a chain.
+uint32_t FilledBucketCount(const MemberTable& table);
 
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.
 MemberTable* NewMemberTable();

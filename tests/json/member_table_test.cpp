@@ -226,10 +226,10 @@ TEST_F(MemberTableTest, HeadsMoveToOneArrayOfTheirCapacityAtEachStep) {
     ASSERT_NO_FATAL_FAILURE(ExpectTableMatches(table, model));
     const std::array<size_t, 4> blocks = HeadArrayBlocksByCapacity();
     for (size_t i = 0; i < blocks.size(); ++i) {
-      const bool in_use = table.filled_count > kInlineHeadCount &&
-                          MemberHeadCapacity(table.filled_count) == capacities[i];
+      const bool in_use = FilledBucketCount(table) > kInlineHeadCount &&
+                          MemberHeadCapacity(FilledBucketCount(table)) == capacities[i];
       EXPECT_EQ(blocks[i], in_use ? 1u : 0u)
-          << table.filled_count << " buckets, arrays of " << capacities[i];
+          << FilledBucketCount(table) << " buckets, arrays of " << capacities[i];
     }
   }
 }
@@ -251,7 +251,7 @@ TEST_F(MemberTableTest, AFailedAddLeavesTheTableAsItWas) {
   std::vector<Text> keys = EveryBucketOnce(Shuffled(6));
   keys.push_back(KeyIn(3, 1));
   for (const Text& key : keys) {
-    const uint32_t filled = table.filled_count;
+    const uint32_t filled = FilledBucketCount(table);
     const bool records_full = records.capacity() == members;
     unsigned long failures = 0;
     for (;; ++failures) {
@@ -263,7 +263,7 @@ TEST_F(MemberTableTest, AFailedAddLeavesTheTableAsItWas) {
       if (value != nullptr) break;
       ASSERT_EQ(table.current, current);
       ASSERT_EQ(table.current_bucket, current_bucket);
-      ASSERT_EQ(table.filled_count, filled);
+      ASSERT_EQ(FilledBucketCount(table), filled);
       ASSERT_NO_FATAL_FAILURE(ExpectTableMatches(table, model)) << "failure " << failures;
     }
     // A block for the records when they are all taken, the key's copy, and an array for the
