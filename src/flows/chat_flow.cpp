@@ -2,6 +2,7 @@
 
 #include "api/library_state.h"
 #include "flows/request_parts.h"
+#include "http/http_request.h"
 #include "flows/response_walkers.h"
 #include "text/escaping.h"
 #include "text/number_text.h"
@@ -41,7 +42,7 @@ Text Chat(const ChatArguments& arguments) {
     state.ConversationLog.clear();
     return ApiErrorText(status);
   }
-  CollectContent(ParseAnswer(*request));
+  CollectContent(ParseAnswer(HttpRequestInfo(*request, kHttpResponseBody)));
   state.ConversationLog +=
       u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
   return state.ChatReply;

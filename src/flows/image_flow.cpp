@@ -4,6 +4,7 @@
 
 #include "api/library_state.h"
 #include "flows/request_parts.h"
+#include "http/http_request.h"
 #include "flows/response_walkers.h"
 
 #ifndef LLMBRIDGE_IMAGE_ENDPOINT
@@ -29,7 +30,7 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
   if (request == nullptr) return u"Request Failed";
   const Text status = HttpRequestInfo(*request, kHttpStatusCode);
   if (!TextsEqual(status, u"200")) return ApiErrorText(status);
-  CollectLastString(ParseAnswer(*request));
+  CollectLastString(ParseAnswer(HttpRequestInfo(*request, kHttpResponseBody)));
   return state.ImageResult;
 }
 

@@ -2,6 +2,7 @@
 
 #include "api/library_state.h"
 #include "flows/request_parts.h"
+#include "http/http_request.h"
 #include "flows/response_walkers.h"
 
 namespace llmbridge {
@@ -16,7 +17,7 @@ Text ListModels(const Text& server_address, const Text& api_key) {
   // Any answer is read alike, whatever its status: only the ids in it count.
   const Text body = HttpRequestInfo(*request, kHttpResponseBody);
   state.ModelCount = 0;
-  if (!body.empty()) CollectModelIds(ParseAnswer(*request));
+  if (!body.empty()) CollectModelIds(ParseAnswer(body));
   return state.ModelList;
 }
 

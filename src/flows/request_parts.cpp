@@ -18,8 +18,8 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
-JsonValue* ParseAnswer(const HttpRequest& request) {
-  if (ParseJson(0, HttpRequestInfo(request, kHttpResponseBody)) == 0) return nullptr;
+JsonValue* ParseAnswer(const Text& body) {
+  if (ParseJson(0, body) == 0) return nullptr;
   return GetJsonRoot(0);
 }
 

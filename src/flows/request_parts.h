@@ -3,7 +3,6 @@
 #pragma once
 
 #include "http/header_map.h"
-#include "http/http_request.h"
 #include "json/json_value.h"
 #include "text/text.h"
 
@@ -20,9 +19,9 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body);
 // "Api Error code: " and the status text ("0" when no answer arrived).
 Text ApiErrorText(const Text& status);
 
-// Parses the request's body into JSON slot 0; the new root, or null when the parse failed (an
+// Parses an answer's body into JSON slot 0; the new root, or null when the parse failed (an
 // earlier document in the slot is never handed out for a later answer).
-JsonValue* ParseAnswer(const HttpRequest& request);
+JsonValue* ParseAnswer(const Text& body);
 
 // Shows the progress window while it lives, when `show` is exactly "true"; closes all of the
 // library's windows when it ends, on every path, whether or not one was opened.
