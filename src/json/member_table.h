@@ -34,7 +34,7 @@ struct MemberTable {
   // with a few members so needs a few slots instead of 64.
   uint64_t filled_buckets;
   union {
-    MemberRecord* inline_heads[kInlineHeadCount];  // while kInlineHeadCount buckets or fewer are filled
+    MemberRecord* inline_heads[kInlineHeadCount];  // while at most that many buckets are filled
     MemberRecord** spilled_heads;                  // beyond that; owned
   };
 };
