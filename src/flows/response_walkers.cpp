@@ -8,8 +8,8 @@ namespace {
 
 // What distinguishes one walker from another; the traversal itself is shared.
 struct WalkRules {
-  bool forgets_on_object;             // entering an object forgets the string kept so far
-  std::u16string_view kept_key;       // empty: every key is kept
+  bool forgets_on_object;        // entering an object forgets the string kept so far
+  std::u16string_view kept_key;  // empty: every key is kept
   // Called for every string kept; null when only the last one counts, which then replaces
   // `result` once the walk is over.
   void (*add)(LibraryState& state, std::u16string_view value);

@@ -32,26 +32,6 @@ int32_t TruncateToInt32(double real) {
 
 }  // namespace
 
-JsonKind GetKind(const JsonValue& value) { return value.kind; }
-
-bool BeginMembers(JsonValue& value) {
-  MemberTable* table = MembersOf(value);
-  if (table == nullptr) return false;
-  ResetMemberCursor(*table);
-  return true;
-}
-
-bool NextMember(JsonValue& value) {
-  MemberTable* table = MembersOf(value);
-  return table != nullptr && AdvanceMemberCursor(*table) != nullptr;
-}
-
-JsonValue* MemberValue(JsonValue& value) {
-  MemberTable* table = MembersOf(value);
-  if (table == nullptr || table->current == nullptr) return nullptr;
-  return &table->current->value;
-}
-
 Text MemberKey(const JsonValue& value) { return Text(BorrowMemberKey(value)); }
 
 std::u16string_view BorrowMemberKey(const JsonValue& value) {
@@ -82,13 +62,6 @@ int32_t GetInteger(const JsonValue& value) {
 
 int32_t GetBoolean(const JsonValue& value) {
   return value.kind == JsonKind::Boolean ? static_cast<int32_t>(value.integer) : 0;
-}
-
-int32_t ArraySize(const JsonValue& value) {
-  const ElementList* list = ElementsOf(value);
-  if (list == nullptr) return 0;
-  constexpr size_t kLargest = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-  return static_cast<int32_t>(list->count < kLargest ? list->count : kLargest);
 }
 
 JsonValue* ArrayElement(JsonValue& value, int32_t index) {

@@ -1,24 +1,41 @@
 // Reading a parsed document. Every value is borrowed from its document; results that can be none
 // are null then. A value of another kind than an operation expects gives that operation's neutral
 // result (false, 0, null or the empty text) and changes nothing. Only cursors move.
+//
+// A walk over a document calls the kind and member-cursor functions once per member or element,
+// so they are defined here, where the compiler can inline them.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "json/element_list.h"
 #include "json/json_value.h"
+#include "json/member_table.h"
 #include "text/text.h"
 
 namespace llmbridge {
 
-JsonKind GetKind(const JsonValue& value);
+inline JsonKind GetKind(const JsonValue& value) { return value.kind; }
 
 // Objects: resets the member cursor. True for any object, the empty one included.
-bool BeginMembers(JsonValue& value);
+inline bool BeginMembers(JsonValue& value) {
+  if (value.kind != JsonKind::Object) return false;
+  ResetMemberCursor(*value.members);
+  return true;
+}
+
 // Objects: moves the member cursor on in visiting order; true while a member is current.
-bool NextMember(JsonValue& value);
+inline bool NextMember(JsonValue& value) {
+  return value.kind == JsonKind::Object && AdvanceMemberCursor(*value.members) != nullptr;
+}
+
 // Objects: the current member's value, or null when none is current.
-JsonValue* MemberValue(JsonValue& value);
+inline JsonValue* MemberValue(JsonValue& value) {
+  if (value.kind != JsonKind::Object || value.members->current == nullptr) return nullptr;
+  return &value.members->current->value;
+}
+
 // Objects: a copy of the current member's key; empty when none is current.
 Text MemberKey(const JsonValue& value);
 // Objects: the current member's key, borrowed like MemberKey's source; empty when none is current.
@@ -37,7 +54,12 @@ int32_t GetInteger(const JsonValue& value);
 int32_t GetBoolean(const JsonValue& value);
 
 // Arrays: the element count (at most INT32_MAX).
-int32_t ArraySize(const JsonValue& value);
+inline int32_t ArraySize(const JsonValue& value) {
+  if (value.kind != JsonKind::Array) return 0;
+  constexpr size_t kLargest = static_cast<size_t>(INT32_MAX);
+  return static_cast<int32_t>(value.elements->count < kLargest ? value.elements->count : kLargest);
+}
+
 // Arrays: the element at the 0-based `index`, made current; null when out of range.
 JsonValue* ArrayElement(JsonValue& value, int32_t index);
 

@@ -5,32 +5,9 @@
 
 namespace llmbridge {
 
-void ResetJsonValue(JsonValue& value) {
-  switch (value.kind) {
-    case JsonKind::Array:
-      FreeElementList(value.elements);
-      break;
-    case JsonKind::Object:
-      FreeMemberTable(value.members);
-      break;
-    case JsonKind::Null:
-    case JsonKind::String:
-    case JsonKind::Number:
-    case JsonKind::Boolean:
-      break;
-  }
-  const uint8_t folds_keys = value.folds_keys;
-  value = MakeNullJsonValue();
-  value.folds_keys = folds_keys;
-}
-
-JsonValue MakeNullJsonValue() {
-  JsonValue value;
-  value.kind = JsonKind::Null;
-  value.is_float = 0;
-  value.folds_keys = 0;
-  value.integer = 0;
-  return value;
+void FreeJsonContainer(JsonValue& value) {
+  if (value.kind == JsonKind::Array) FreeElementList(value.elements);
+  if (value.kind == JsonKind::Object) FreeMemberTable(value.members);
 }
 
 size_t JsonTextLength(const char16_t* text) {

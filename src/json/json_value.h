@@ -31,12 +31,27 @@ struct JsonValue {
   };
 };
 
+// A Null value with every field zero.
+inline JsonValue MakeNullJsonValue() {
+  JsonValue value;
+  value.kind = JsonKind::Null;
+  value.is_float = 0;
+  value.folds_keys = 0;
+  value.integer = 0;
+  return value;
+}
+
+// Frees the list or table of an Array or Object value, recursively.
+void FreeJsonContainer(JsonValue& value);
+
 // Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays. Texts
 // belong to the document's arena and stay until the document is freed.
-void ResetJsonValue(JsonValue& value);
-
-// A Null value with every field zero.
-JsonValue MakeNullJsonValue();
+inline void ResetJsonValue(JsonValue& value) {
+  if (value.kind == JsonKind::Array || value.kind == JsonKind::Object) FreeJsonContainer(value);
+  const uint8_t folds_keys = value.folds_keys;
+  value = MakeNullJsonValue();
+  value.folds_keys = folds_keys;
+}
 
 // Length of a String's text or a member key; 0 for null.
 size_t JsonTextLength(const char16_t* text);

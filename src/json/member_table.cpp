@@ -28,22 +28,29 @@ bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
 
 uint64_t BucketBit(int32_t bucket) { return uint64_t{1} << bucket; }
 
-// The bits set in `bits`. The compilers' builtin becomes a library call on targets without a
-// population-count instruction, which includes the DLL's.
-uint32_t CountBits(uint64_t bits) {
-  bits -= (bits >> 1) & 0x5555555555555555u;
-  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<uint32_t>((bits * 0x0101010101010101u) >> 56);
-}
-
 // Where the head of a filled `bucket` is stored: after the heads of the filled buckets below it.
 uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
-  return CountBits(filled_buckets & (BucketBit(bucket) - 1));
+  return CountBucketBits(filled_buckets & (BucketBit(bucket) - 1));
 }
 
-MemberRecord** HeadsOf(MemberTable& table) {
-  return FilledBucketCount(table) <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
+MemberRecord** HeadsOf(MemberTable& table, uint32_t filled) {
+  return filled <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
+}
+
+// Where the head of a bucket is stored, or would be once the bucket is filled.
+struct HeadSlot {
+  uint32_t filled;       // the table's filled buckets
+  MemberRecord** heads;  // the table's head slots
+  uint32_t index;        // the bucket's slot among them
+  MemberRecord* chain;   // the bucket's chain; null when the bucket is empty
+};
+
+HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
+  const uint32_t filled = FilledBucketCount(table);
+  MemberRecord** heads = HeadsOf(table, filled);
+  const uint32_t index = HeadIndex(table.filled_buckets, bucket);
+  const bool present = (table.filled_buckets & BucketBit(bucket)) != 0;
+  return {filled, heads, index, present ? heads[index] : nullptr};
 }
 
 // Head arrays share the record pools by size, like the records and tables.
@@ -72,13 +79,13 @@ void GiveBackHeads(MemberTable& table, uint32_t filled) {
   if (filled > kInlineHeadCount) HeadPool(MemberHeadCapacity(filled)).GiveBack(table.spilled_heads);
 }
 
-// Makes `record` the chain of the empty `bucket`: the heads of the later buckets move up a slot,
-// into a larger array when the slots are all in use. False, with the table untouched, when that
-// array cannot be had.
-bool AddChain(MemberTable& table, int32_t bucket, MemberRecord* record) {
-  const uint32_t filled = FilledBucketCount(table);
-  const uint32_t index = HeadIndex(table.filled_buckets, bucket);
-  MemberRecord** heads = HeadsOf(table);
+// Makes `record` the chain of the empty bucket `bucket`, whose slot is `slot`: the heads of the
+// later buckets move up a slot, into a larger array when the slots are all in use. False, with
+// the table untouched, when that array cannot be had.
+bool AddChain(MemberTable& table, int32_t bucket, const HeadSlot& slot, MemberRecord* record) {
+  const uint32_t filled = slot.filled;
+  const uint32_t index = slot.index;
+  MemberRecord** heads = slot.heads;
   if (filled == MemberHeadCapacity(filled)) {
     MemberRecord** grown = TakeHeadArray(MemberHeadCapacity(filled + 1));
     if (grown == nullptr) return false;
@@ -95,11 +102,6 @@ bool AddChain(MemberTable& table, int32_t bucket, MemberRecord* record) {
   return true;
 }
 
-MemberRecord* ChainOf(MemberTable& table, int32_t bucket) {
-  if ((table.filled_buckets & BucketBit(bucket)) == 0) return nullptr;
-  return HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)];
-}
-
 // The first filled bucket from `bucket` on, or kMemberBucketCount when there is none.
 int32_t FilledBucketFrom(uint64_t filled_buckets, int32_t bucket) {
   if (bucket >= kMemberBucketCount) return kMemberBucketCount;
@@ -111,7 +113,7 @@ MemberRecord* FirstRecordFrom(MemberTable& table, int32_t bucket, int32_t* found
   bucket = FilledBucketFrom(table.filled_buckets, bucket);
   if (bucket == kMemberBucketCount) return nullptr;
   *found_bucket = bucket;
-  return ChainOf(table, bucket);
+  return HeadSlotOf(table, bucket).chain;
 }
 
 // The member named exactly `key` in `chain`, the chain of its `bucket`, made current; or null.
@@ -128,8 +130,6 @@ MemberRecord* FindInChain(MemberTable& table, MemberRecord* chain, int32_t bucke
 }
 
 }  // namespace
-
-uint32_t FilledBucketCount(const MemberTable& table) { return CountBits(table.filled_buckets); }
 
 uint32_t MemberHeadCapacity(uint32_t filled) {
   if (filled <= kInlineHeadCount) return kInlineHeadCount;
@@ -149,8 +149,8 @@ MemberTable* NewMemberTable() {
 
 JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys) {
   const int32_t bucket = BucketOf(key, length);
-  MemberRecord* chain = ChainOf(table, bucket);
-  if (MemberRecord* existing = FindInChain(table, chain, bucket, key, length)) {
+  const HeadSlot slot = HeadSlotOf(table, bucket);
+  if (MemberRecord* existing = FindInChain(table, slot.chain, bucket, key, length)) {
     ResetJsonValue(existing->value);
     return &existing->value;
   }
@@ -161,10 +161,10 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
     MemberPool().GiveBack(record);
     return nullptr;
   }
-  *record = MemberRecord{chain, key_copy, MakeNullJsonValue()};
-  if (chain != nullptr) {
-    HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)] = record;
-  } else if (!AddChain(table, bucket, record)) {
+  *record = MemberRecord{slot.chain, key_copy, MakeNullJsonValue()};
+  if (slot.chain != nullptr) {
+    slot.heads[slot.index] = record;
+  } else if (!AddChain(table, bucket, slot, record)) {
     MemberPool().GiveBack(record);  // the key stays carved in the arena, unused
     return nullptr;
   }
@@ -176,12 +176,7 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
 
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length) {
   const int32_t bucket = BucketOf(key, length);
-  return FindInChain(table, ChainOf(table, bucket), bucket, key, length);
-}
-
-void ResetMemberCursor(MemberTable& table) {
-  table.current = nullptr;
-  table.current_bucket = -1;
+  return FindInChain(table, HeadSlotOf(table, bucket).chain, bucket, key, length);
 }
 
 MemberRecord* AdvanceMemberCursor(MemberTable& table) {
@@ -200,8 +195,8 @@ MemberRecord* AdvanceMemberCursor(MemberTable& table) {
 
 void FreeMemberTable(MemberTable* table) {
   if (table == nullptr) return;
-  MemberRecord** heads = HeadsOf(*table);
   const uint32_t filled = FilledBucketCount(*table);
+  MemberRecord** heads = HeadsOf(*table, filled);
   for (uint32_t index = 0; index < filled; ++index) {
     for (MemberRecord* record = heads[index]; record != nullptr;) {
       MemberRecord* next = record->next;

@@ -39,8 +39,19 @@ struct MemberTable {
   };
 };
 
+// The bits set in `bits`. The compilers' builtin becomes a library call on targets without a
+// population-count instruction, which includes the DLL's.
+inline uint32_t CountBucketBits(uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<uint32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
 // The buckets of `table` that hold a chain.
-uint32_t FilledBucketCount(const MemberTable& table);
+inline uint32_t FilledBucketCount(const MemberTable& table) {
+  return CountBucketBits(table.filled_buckets);
+}
 
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.
 MemberTable* NewMemberTable();
@@ -54,7 +65,10 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length);
 
 // Resets the cursor: no member current, bucket -1.
-void ResetMemberCursor(MemberTable& table);
+inline void ResetMemberCursor(MemberTable& table) {
+  table.current = nullptr;
+  table.current_bucket = -1;
+}
 
 // Moves the cursor to the next member in visiting order (ascending bucket, newest first within a
 // bucket). Returns the member now current, or null once past the end, where it stays until reset.

@@ -2,15 +2,36 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace llmbridge {
 
-struct RecordBlock;
+// A block's header, followed by its record slots. Each slot starts with a pointer to its block,
+// so a record given back finds its block without a search.
+struct RecordBlock {
+  RecordBlock* previous;
+  RecordBlock* next;
+  void* free_slots;   // slots given back, chained through their record storage
+  size_t never_used;  // slots from this index on have never been handed out
+  size_t slot_count;
+  size_t taken;
+};
 
 // Hands out records of one size from blocks it allocates as needed. A pool grows by blocks of
 // 16 records, or of a sixteenth of the records it already holds (rounded down to a multiple of
 // 16) when that is more, but never by more than 65536 records at a time; a block whose records
 // are all free is given back at once. Not thread-safe: documents are used one call at a time.
+namespace record_layout {
+
+constexpr size_t kAlignment = alignof(std::max_align_t);
+
+constexpr size_t RoundUp(size_t size) { return (size + kAlignment - 1) / kAlignment * kAlignment; }
+
+constexpr size_t kHeaderSize = RoundUp(sizeof(RecordBlock));
+constexpr size_t kSlotPrefix = RoundUp(sizeof(RecordBlock*));
+
+}  // namespace record_layout
+
 class RecordPool {
  public:
   explicit RecordPool(size_t record_size);
@@ -18,9 +39,32 @@ class RecordPool {
   RecordPool& operator=(const RecordPool&) = delete;
 
   // Uninitialised storage for one record, aligned for any scalar; null when none can be had.
-  void* Take();
+  // Inline, like GiveBack: parsing and freeing a document call them once per value.
+  void* Take() {
+    if (open_blocks_ == nullptr && !Grow()) return nullptr;
+    RecordBlock* block = open_blocks_;
+    unsigned char* slot;
+    if (block->free_slots != nullptr) {
+      slot = static_cast<unsigned char*>(block->free_slots);
+      block->free_slots = NextFreeSlot(slot);
+    } else {
+      slot = SlotAt(block, block->never_used++);
+      *reinterpret_cast<RecordBlock**>(slot) = block;
+    }
+    if (++block->taken == block->slot_count) Unlink(block);
+    return slot + record_layout::kSlotPrefix;
+  }
+
   // Gives back a record from Take of this pool; null is ignored.
-  void GiveBack(void* record);
+  void GiveBack(void* record) {
+    if (record == nullptr) return;
+    unsigned char* slot = static_cast<unsigned char*>(record) - record_layout::kSlotPrefix;
+    RecordBlock* block = *reinterpret_cast<RecordBlock**>(slot);
+    if (block->taken-- == block->slot_count) Link(block);  // it was full, so it was not linked
+    if (block->taken == 0) return Release(block);
+    NextFreeSlot(slot) = block->free_slots;
+    block->free_slots = slot;
+  }
 
   size_t record_size() const { return record_size_; }
   // Records in all blocks the pool holds, free or taken.
@@ -28,7 +72,20 @@ class RecordPool {
   size_t block_count() const { return block_count_; }
 
  private:
+  unsigned char* SlotAt(RecordBlock* block, size_t index) const {
+    return reinterpret_cast<unsigned char*>(block) + record_layout::kHeaderSize +
+           index * slot_size_;
+  }
+  // A free slot's record storage holds the link to the next free slot; the back pointer in front
+  // of it must survive, since the slot stays in its block.
+  static void*& NextFreeSlot(void* slot) {
+    return *reinterpret_cast<void**>(static_cast<unsigned char*>(slot) +
+                                     record_layout::kSlotPrefix);
+  }
+
   bool Grow();
+  // Frees `block`, whose records are all free.
+  void Release(RecordBlock* block);
   void Link(RecordBlock* block);
   void Unlink(RecordBlock* block);
 
