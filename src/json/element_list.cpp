@@ -41,7 +41,7 @@ JsonValue* AppendElement(ElementList& list) {
   return &record->value;
 }
 
-ElementRecord* SeekElement(ElementList& list, size_t index) {
+ElementRecord* SeekElementFromNearest(ElementList& list, size_t index) {
   if (index >= list.count) {
     list.current = nullptr;
     return nullptr;

@@ -5,10 +5,10 @@
 #include "json/block_reserve.h"
 
 namespace llmbridge {
-namespace {
 
-// Allocations left until the one that is made to fail; 0 when none is.
-unsigned long g_allocations_until_failure = 0;
+unsigned long json_memory_detail::allocations_until_failure = 0;
+
+namespace {
 
 size_t g_held_allocations = 0;
 
@@ -25,10 +25,6 @@ void Released(void* block) {
 }
 
 }  // namespace
-
-bool JsonAllocationMayProceed() {
-  return g_allocations_until_failure == 0 || --g_allocations_until_failure != 0;
-}
 
 void* JsonAllocate(size_t bytes) {
   return JsonAllocationMayProceed() ? Held(std::malloc(bytes == 0 ? 1 : bytes)) : nullptr;
@@ -53,7 +49,9 @@ void JsonFreeBlock(void* block) { g_block_reserve.GiveBack(block); }
 
 void ReleaseKeptJsonBlocks() { g_block_reserve.Release(); }
 
-void SetJsonAllocationFailure(unsigned long nth) { g_allocations_until_failure = nth; }
+void SetJsonAllocationFailure(unsigned long nth) {
+  json_memory_detail::allocations_until_failure = nth;
+}
 
 size_t HeldJsonAllocations() { return g_held_allocations; }
 

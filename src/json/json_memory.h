@@ -16,9 +16,18 @@ void* JsonReallocate(void* block, size_t bytes);
 // Releases storage from JsonAllocate; null is ignored.
 void JsonFree(void* block);
 
+namespace json_memory_detail {
+// Allocations left until the one that is made to fail; 0 when none is.
+extern unsigned long allocations_until_failure;
+}  // namespace json_memory_detail
+
 // For storage carved from a block already held: counts as an allocation for the test hook below,
 // so that each carve can be made to fail like a block of its own. False for the one made to fail.
-bool JsonAllocationMayProceed();
+// Inline: a parse carves once per string and key.
+inline bool JsonAllocationMayProceed() {
+  unsigned long& left = json_memory_detail::allocations_until_failure;
+  return left == 0 || --left != 0;
+}
 
 // The same for the record pools' blocks, which come from a reserve that keeps the blocks given
 // back for the next parse (see block_reserve.h).

@@ -13,10 +13,6 @@ MemberTable* MembersOf(const JsonValue& value) {
   return value.kind == JsonKind::Object ? value.members : nullptr;
 }
 
-ElementList* ElementsOf(const JsonValue& value) {
-  return value.kind == JsonKind::Array ? value.elements : nullptr;
-}
-
 std::u16string_view ViewOf(const char16_t* stored) {
   return stored == nullptr ? std::u16string_view()
                            : std::u16string_view(stored, JsonTextLength(stored));
@@ -62,17 +58,6 @@ int32_t GetInteger(const JsonValue& value) {
 
 int32_t GetBoolean(const JsonValue& value) {
   return value.kind == JsonKind::Boolean ? static_cast<int32_t>(value.integer) : 0;
-}
-
-JsonValue* ArrayElement(JsonValue& value, int32_t index) {
-  ElementList* list = ElementsOf(value);
-  if (list == nullptr) return nullptr;
-  if (index < 0) {
-    list->current = nullptr;
-    return nullptr;
-  }
-  ElementRecord* record = SeekElement(*list, static_cast<size_t>(index));
-  return record == nullptr ? nullptr : &record->value;
 }
 
 }  // namespace llmbridge

@@ -2,7 +2,7 @@
 // are null then. A value of another kind than an operation expects gives that operation's neutral
 // result (false, 0, null or the empty text) and changes nothing. Only cursors move.
 //
-// A walk over a document calls the kind and member-cursor functions once per member or element,
+// A walk over a document calls the kind, cursor and element functions once per member or element,
 // so they are defined here, where the compiler can inline them.
 #pragma once
 
@@ -61,6 +61,15 @@ inline int32_t ArraySize(const JsonValue& value) {
 }
 
 // Arrays: the element at the 0-based `index`, made current; null when out of range.
-JsonValue* ArrayElement(JsonValue& value, int32_t index);
+inline JsonValue* ArrayElement(JsonValue& value, int32_t index) {
+  if (value.kind != JsonKind::Array) return nullptr;
+  ElementList& list = *value.elements;
+  if (index < 0) {
+    list.current = nullptr;
+    return nullptr;
+  }
+  ElementRecord* record = SeekElement(list, static_cast<size_t>(index));
+  return record == nullptr ? nullptr : &record->value;
+}
 
 }  // namespace llmbridge

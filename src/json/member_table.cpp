@@ -37,20 +37,26 @@ MemberRecord** HeadsOf(MemberTable& table, uint32_t filled) {
   return filled <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
 }
 
+// The same without the filled count at hand. Every filled bucket holds a member, so a table of
+// no more members than inline heads keeps them inline; most tables are that small, and are spared
+// counting their buckets.
+MemberRecord** HeadsOf(MemberTable& table) {
+  if (table.count <= kInlineHeadCount) return table.inline_heads;
+  return HeadsOf(table, FilledBucketCount(table));
+}
+
 // Where the head of a bucket is stored, or would be once the bucket is filled.
 struct HeadSlot {
-  uint32_t filled;       // the table's filled buckets
   MemberRecord** heads;  // the table's head slots
   uint32_t index;        // the bucket's slot among them
   MemberRecord* chain;   // the bucket's chain; null when the bucket is empty
 };
 
 HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
-  const uint32_t filled = FilledBucketCount(table);
-  MemberRecord** heads = HeadsOf(table, filled);
+  MemberRecord** heads = HeadsOf(table);
   const uint32_t index = HeadIndex(table.filled_buckets, bucket);
   const bool present = (table.filled_buckets & BucketBit(bucket)) != 0;
-  return {filled, heads, index, present ? heads[index] : nullptr};
+  return {heads, index, present ? heads[index] : nullptr};
 }
 
 // Head arrays share the record pools by size, like the records and tables.
@@ -83,7 +89,7 @@ void GiveBackHeads(MemberTable& table, uint32_t filled) {
 // later buckets move up a slot, into a larger array when the slots are all in use. False, with
 // the table untouched, when that array cannot be had.
 bool AddChain(MemberTable& table, int32_t bucket, const HeadSlot& slot, MemberRecord* record) {
-  const uint32_t filled = slot.filled;
+  const uint32_t filled = FilledBucketCount(table);
   const uint32_t index = slot.index;
   MemberRecord** heads = slot.heads;
   if (filled == MemberHeadCapacity(filled)) {

@@ -35,26 +35,8 @@ TextArena::~TextArena() {
   }
 }
 
-bool TextArena::Copy(const char16_t* units, size_t length, char16_t** copy) {
-  *copy = nullptr;
-  if (length == 0) return true;
-  if (length >= kMostChunkUnits || !JsonAllocationMayProceed()) return false;
-  char16_t* storage = Carve(length + 1);
-  if (storage == nullptr) return false;
-  std::memcpy(storage, units, length * sizeof(char16_t));
-  storage[length] = 0;
-  *copy = storage;
-  return true;
-}
-
-char16_t* TextArena::Carve(size_t units) {
-  if (units <= open_units_) {
-    char16_t* carved = open_;
-    open_ += units;
-    open_units_ -= units;
-    carved_units_ += units;
-    return carved;
-  }
+char16_t* TextArena::CarveFromNewChunk(size_t units) {
+  if (units > kMostChunkUnits) return nullptr;
   const size_t expected_left =
       expected_units_ > carved_units_ ? expected_units_ - carved_units_ : 0;
   const size_t chunk_units = next_chunk_units_ < expected_left ? next_chunk_units_ : expected_left;

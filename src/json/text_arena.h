@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+
+#include "json/json_memory.h"
 
 namespace llmbridge {
 
@@ -27,8 +30,18 @@ class TextArena {
   // Copies `length` code units into NUL-terminated storage that lives as long as the arena; the
   // empty text needs none and gives null. Each copy counts as an allocation for the failure hook
   // of json_memory.h, as does each chunk. Returns false, changing nothing, when storage cannot
-  // be had.
-  bool Copy(const char16_t* units, size_t length, char16_t** copy);
+  // be had. Inline: a parse copies every string and key.
+  bool Copy(const char16_t* units, size_t length, char16_t** copy) {
+    *copy = nullptr;
+    if (length == 0) return true;
+    if (!JsonAllocationMayProceed()) return false;
+    char16_t* storage = Carve(length + 1);
+    if (storage == nullptr) return false;
+    std::memcpy(storage, units, length * sizeof(char16_t));
+    storage[length] = 0;
+    *copy = storage;
+    return true;
+  }
 
   size_t chunk_count() const { return chunk_count_; }
   // Code units in all chunks, carved or not.
@@ -38,7 +51,16 @@ class TextArena {
   // The units of a new chunk of `units`, linked into the arena; null when it cannot be had.
   char16_t* AddChunk(size_t units);
   // Room for `units` more units, carved from the open chunk or from a new one.
-  char16_t* Carve(size_t units);
+  char16_t* Carve(size_t units) {
+    if (units > open_units_) return CarveFromNewChunk(units);
+    char16_t* carved = open_;
+    open_ += units;
+    open_units_ -= units;
+    carved_units_ += units;
+    return carved;
+  }
+  // Carve's way when the open chunk has no room; null when no chunk can be had.
+  char16_t* CarveFromNewChunk(size_t units);
 
   TextChunk* chunks_ = nullptr;  // newest first
   char16_t* open_ = nullptr;     // the next free unit of the chunk being carved
