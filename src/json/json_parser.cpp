@@ -1,5 +1,6 @@
 #include "json/json_parser.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -38,8 +39,28 @@ int HexDigitValue(char16_t c) {
   return -1;
 }
 
-// The first code unit from `p` on that ends a run of plain string content.
-const char16_t* EndOfPlainRun(const char16_t* p) {
+// Whether one of the four code units packed in `word` ends a run of plain string content: a
+// quotation mark, a backslash or a NUL. A unit equal to `c` is a zero unit in word ^ (c in every
+// unit), and a word has a zero unit exactly when subtracting one from each unit borrows into a
+// high bit that was clear.
+bool MayEndPlainRun(uint64_t word) {
+  constexpr uint64_t kEveryUnit = 0x0001000100010001u;
+  constexpr uint64_t kHighBits = 0x8000800080008000u;
+  const auto has_zero_unit = [](uint64_t units) {
+    return (units - kEveryUnit) & ~units & kHighBits;
+  };
+  return (has_zero_unit(word) | has_zero_unit(word ^ (kEveryUnit * u'"')) |
+          has_zero_unit(word ^ (kEveryUnit * u'\\'))) != 0;
+}
+
+// The first code unit from `p` on that ends a run of plain string content. `end` is the end of
+// the text: whole words are read only before it, the units of the last word one at a time.
+const char16_t* EndOfPlainRun(const char16_t* p, const char16_t* end) {
+  for (; end - p >= 4; p += 4) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if (MayEndPlainRun(word)) break;
+  }
   while (*p != u'"' && *p != u'\\' && *p != 0) ++p;
   return p;
 }
@@ -53,7 +74,7 @@ const char16_t* EndOfPlainRun(const char16_t* p) {
 class Parser {
  public:
   explicit Parser(const Text& text)
-      : begin_(text.c_str()), cursor_(begin_), text_units_(text.size()) {}
+      : begin_(text.c_str()), end_(begin_ + text.size()), cursor_(begin_) {}
   ~Parser() {
     JsonFree(token_);
     FreeJsonDocument(document_);
@@ -91,8 +112,8 @@ class Parser {
   void ParseObject(JsonValue& value, int depth);
 
   const char16_t* begin_;
+  const char16_t* end_;  // the text's terminating NUL
   const char16_t* cursor_;
-  size_t text_units_;
   const char* error_ = nullptr;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
@@ -163,7 +184,7 @@ bool Parser::AppendToken(const char16_t* units, size_t count, const char16_t* at
 void Parser::ParseDocument() {
   // Every text the document stores, terminator included, takes no more units than its quoted
   // form in the text, so the text's length bounds the arena.
-  document_ = NewJsonDocument(text_units_);
+  document_ = NewJsonDocument(static_cast<size_t>(end_ - begin_));
   if (document_ == nullptr) return Fail(kOutOfMemory);
 
   SkipWhitespace();
@@ -307,7 +328,7 @@ bool Parser::ReadEscape(char16_t* unit) {
 // gives. Content without escape sequences is read where it stands in the text; the rest is
 // resolved into the token buffer.
 bool Parser::ReadString(std::u16string_view* content) {
-  const char16_t* run_end = EndOfPlainRun(cursor_);
+  const char16_t* run_end = EndOfPlainRun(cursor_, end_);
   if (*run_end == u'"') {
     *content = std::u16string_view(cursor_, static_cast<size_t>(run_end - cursor_));
     cursor_ = run_end + 1;
@@ -328,7 +349,7 @@ bool Parser::ReadString(std::u16string_view* content) {
     if (!ReadEscape(&unit)) return false;
     cut = cut || unit == 0;
     if (!cut && !AppendToken(&unit, 1, cursor_ - 1)) return false;
-    run_end = EndOfPlainRun(cursor_);
+    run_end = EndOfPlainRun(cursor_, end_);
   }
   ++cursor_;
   *content = std::u16string_view(token_, token_length_);
