@@ -138,6 +138,24 @@ TEST_F(ParserStrings, AnEscapedNulEndsTheStoredTextOfALongString) {
   EXPECT_EQ(GetInteger(*FindMember(object, head)), 1);
 }
 
+// Plain content is scanned several code units at a time: what ends it must be found wherever it
+// falls, and units near a quotation mark, a backslash or NUL must not end it.
+TEST_F(ParserStrings, WhatEndsPlainContentIsFoundAtEveryPosition) {
+  const Text fillers[] = {u"x", u"\u0122", u"\u225C", u"\u8022", u"\u0100", u"\uFFFF"};
+  for (const Text& filler : fillers) {
+    Text content;
+    for (size_t length = 0; length < 12; content += filler, ++length) {
+      SCOPED_TRACE(::testing::Message() << "filler " << int(filler[0]) << ", length " << length);
+      EXPECT_EQ(GetString(Parse(u"\"" + content + u"\"")), content);
+      EXPECT_EQ(GetString(Parse(u"\"" + content + u"\\n\"")), content + u"\n");
+      EXPECT_EQ(ErrorOf(u"\"" + content), "Unexpected end of input");
+      EXPECT_EQ(LastJsonError().offset, length + 1);
+      EXPECT_EQ(ErrorOf(u"\"" + content + char16_t(0) + u"\""), "Unexpected end of input");
+      EXPECT_EQ(LastJsonError().offset, length + 1);
+    }
+  }
+}
+
 TEST_F(ParserStrings, KeysWithAndWithoutEscapesMeet) {
   JsonValue& object = Parse(u"{\"ab\":1,\"a\\u0062\":2,\"\\u0061b\":3}");
   EXPECT_EQ(object.members->count, 1u);
