@@ -107,7 +107,18 @@ class Parser {
   void ParseString(JsonValue& value);
   bool ReadString(std::u16string_view* content);
   bool ReadEscape(char16_t* unit);
-  bool AppendToken(const char16_t* units, size_t count, const char16_t* at);
+  // Appends `count` units to the token buffer, growing it as needed; `at` is where the parser
+  // stands, for the error when storage runs out. Inline: strings with escape sequences append
+  // each run and each escaped unit.
+  bool AppendToken(const char16_t* units, size_t count, const char16_t* at) {
+    if (count == 0) return true;
+    if (count > token_capacity_ - token_length_ && !GrowToken(count, at)) return false;
+    std::memcpy(token_ + token_length_, units, count * sizeof(char16_t));
+    token_length_ += count;
+    return true;
+  }
+  // Makes room for `count` more units in the token buffer.
+  bool GrowToken(size_t count, const char16_t* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
 
@@ -156,28 +167,21 @@ bool Parser::AnotherItemFollows(char16_t close) {
   return true;
 }
 
-// Appends `count` units to the token buffer, growing it as needed; `at` is where the parser
-// stands, for the error when storage runs out.
-bool Parser::AppendToken(const char16_t* units, size_t count, const char16_t* at) {
-  if (count == 0) return true;
-  if (count > token_capacity_ - token_length_) {
-    // Doubling keeps the reallocations of a long string few, and reallocation lets the C library
-    // extend large buffers in place.
-    const size_t needed = token_length_ + count;
-    size_t capacity = token_capacity_ == 0 ? kFirstTokenCapacity : token_capacity_ * 2;
-    if (capacity < needed) capacity = needed;
-    auto* grown = capacity > SIZE_MAX / sizeof(char16_t)
-                      ? nullptr
-                      : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
-    if (grown == nullptr) {
-      FailAt(kOutOfMemory, at);
-      return false;
-    }
-    token_ = grown;
-    token_capacity_ = capacity;
+bool Parser::GrowToken(size_t count, const char16_t* at) {
+  // Doubling keeps the reallocations of a long string few, and reallocation lets the C library
+  // extend large buffers in place.
+  const size_t needed = token_length_ + count;
+  size_t capacity = token_capacity_ == 0 ? kFirstTokenCapacity : token_capacity_ * 2;
+  if (capacity < needed) capacity = needed;
+  auto* grown = capacity > SIZE_MAX / sizeof(char16_t)
+                    ? nullptr
+                    : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
+  if (grown == nullptr) {
+    FailAt(kOutOfMemory, at);
+    return false;
   }
-  std::memcpy(token_ + token_length_, units, count * sizeof(char16_t));
-  token_length_ += count;
+  token_ = grown;
+  token_capacity_ = capacity;
   return true;
 }
 
