@@ -119,7 +119,7 @@ MemberRecord* FirstRecordFrom(MemberTable& table, int32_t bucket, int32_t* found
   bucket = FilledBucketFrom(table.filled_buckets, bucket);
   if (bucket == kMemberBucketCount) return nullptr;
   *found_bucket = bucket;
-  return HeadSlotOf(table, bucket).chain;
+  return HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)];
 }
 
 // The member named exactly `key` in `chain`, the chain of its `bucket`, made current; or null.
