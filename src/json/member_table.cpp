@@ -26,23 +26,8 @@ bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
   return stored[length] == 0;
 }
 
-uint64_t BucketBit(int32_t bucket) { return uint64_t{1} << bucket; }
-
-// Where the head of a filled `bucket` is stored: after the heads of the filled buckets below it.
-uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
-  return CountBucketBits(filled_buckets & (BucketBit(bucket) - 1));
-}
-
 MemberRecord** HeadsOf(MemberTable& table, uint32_t filled) {
   return filled <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
-}
-
-// The same without the filled count at hand. Every filled bucket holds a member, so a table of
-// no more members than inline heads keeps them inline; most tables are that small, and are spared
-// counting their buckets.
-MemberRecord** HeadsOf(MemberTable& table) {
-  if (table.count <= kInlineHeadCount) return table.inline_heads;
-  return HeadsOf(table, FilledBucketCount(table));
 }
 
 // Where the head of a bucket is stored, or would be once the bucket is filled.
@@ -108,20 +93,6 @@ bool AddChain(MemberTable& table, int32_t bucket, const HeadSlot& slot, MemberRe
   return true;
 }
 
-// The first filled bucket from `bucket` on, or kMemberBucketCount when there is none.
-int32_t FilledBucketFrom(uint64_t filled_buckets, int32_t bucket) {
-  if (bucket >= kMemberBucketCount) return kMemberBucketCount;
-  const uint64_t rest = filled_buckets >> bucket;
-  return rest == 0 ? kMemberBucketCount : bucket + __builtin_ctzll(rest);
-}
-
-MemberRecord* FirstRecordFrom(MemberTable& table, int32_t bucket, int32_t* found_bucket) {
-  bucket = FilledBucketFrom(table.filled_buckets, bucket);
-  if (bucket == kMemberBucketCount) return nullptr;
-  *found_bucket = bucket;
-  return HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)];
-}
-
 // The member named exactly `key` in `chain`, the chain of its `bucket`, made current; or null.
 MemberRecord* FindInChain(MemberTable& table, MemberRecord* chain, int32_t bucket,
                           const char16_t* key, size_t length) {
@@ -183,20 +154,6 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length) {
   const int32_t bucket = BucketOf(key, length);
   return FindInChain(table, HeadSlotOf(table, bucket).chain, bucket, key, length);
-}
-
-MemberRecord* AdvanceMemberCursor(MemberTable& table) {
-  if (table.current != nullptr) {
-    table.current = table.current->next;
-    if (table.current == nullptr) {
-      table.current = FirstRecordFrom(table, table.current_bucket + 1, &table.current_bucket);
-    }
-  } else if (table.current_bucket == -1) {
-    table.current = FirstRecordFrom(table, 0, &table.current_bucket);
-    // An empty table must not look reset again, or the next call would start over.
-    if (table.current == nullptr) table.current_bucket = kMemberBucketCount;
-  }
-  return table.current;
 }
 
 void FreeMemberTable(MemberTable* table) {

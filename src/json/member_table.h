@@ -53,6 +53,23 @@ inline uint32_t FilledBucketCount(const MemberTable& table) {
   return CountBucketBits(table.filled_buckets);
 }
 
+inline uint64_t BucketBit(int32_t bucket) { return uint64_t{1} << bucket; }
+
+// Where the head of a filled `bucket` is stored: after the heads of the filled buckets below it.
+inline uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
+  return CountBucketBits(filled_buckets & (BucketBit(bucket) - 1));
+}
+
+// The head slots of `table`. Every filled bucket holds a member, so a table of no more members
+// than inline heads keeps them inline; most tables are that small, and are spared counting their
+// buckets.
+inline MemberRecord** HeadsOf(MemberTable& table) {
+  if (table.count <= kInlineHeadCount || FilledBucketCount(table) <= kInlineHeadCount) {
+    return table.inline_heads;
+  }
+  return table.spilled_heads;
+}
+
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.
 MemberTable* NewMemberTable();
 
@@ -70,9 +87,32 @@ inline void ResetMemberCursor(MemberTable& table) {
   table.current_bucket = -1;
 }
 
+// The chain of the first filled bucket from `bucket` on, whose number goes to `found_bucket`; null
+// when there is none.
+inline MemberRecord* FirstChainFrom(MemberTable& table, int32_t bucket, int32_t* found_bucket) {
+  const uint64_t rest = bucket < kMemberBucketCount ? table.filled_buckets >> bucket : 0;
+  if (rest == 0) return nullptr;
+  bucket += __builtin_ctzll(rest);
+  *found_bucket = bucket;
+  return HeadsOf(table)[HeadIndex(table.filled_buckets, bucket)];
+}
+
 // Moves the cursor to the next member in visiting order (ascending bucket, newest first within a
 // bucket). Returns the member now current, or null once past the end, where it stays until reset.
-MemberRecord* AdvanceMemberCursor(MemberTable& table);
+// Inline: a walk calls it once per member.
+inline MemberRecord* AdvanceMemberCursor(MemberTable& table) {
+  if (table.current != nullptr) {
+    table.current = table.current->next;
+    if (table.current == nullptr) {
+      table.current = FirstChainFrom(table, table.current_bucket + 1, &table.current_bucket);
+    }
+  } else if (table.current_bucket == -1) {
+    table.current = FirstChainFrom(table, 0, &table.current_bucket);
+    // An empty table must not look reset again, or the next call would start over.
+    if (table.current == nullptr) table.current_bucket = kMemberBucketCount;
+  }
+  return table.current;
+}
 
 // Frees every member value in visiting order, then the records and table; null is ignored. The
 // keys stay in their arena.
