@@ -40,8 +40,10 @@ struct MemberTable {
 };
 
 // The bits set in `bits`. The compilers' builtin becomes a library call on targets without a
-// population-count instruction, which includes the DLL's.
+// population-count instruction, which includes the DLL's. No bits is the common case: most
+// objects have one member, and no bucket lies below the first filled one.
 inline uint32_t CountBucketBits(uint64_t bits) {
+  if (bits == 0) return 0;
   bits -= (bits >> 1) & 0x5555555555555555u;
   bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
   bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
