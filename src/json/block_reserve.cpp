@@ -7,8 +7,9 @@ namespace llmbridge {
 
 // Sits in front of the storage it describes, padded so the storage keeps malloc's alignment.
 struct ReservedBlock {
-  size_t size;          // usable bytes behind the header
-  ReservedBlock* next;  // while kept: the block kept before it
+  size_t size;           // usable bytes behind the header
+  ReservedBlock* newer;  // while kept: the block kept after it
+  ReservedBlock* older;  // while kept: the block kept before it
 };
 
 namespace {
@@ -29,11 +30,9 @@ bool Covers(size_t size, size_t bytes) { return size >= bytes && size - bytes <=
 }  // namespace
 
 void* BlockReserve::Take(size_t bytes) {
-  ReservedBlock* block;
-  if (ReservedBlock** fit = BestFit(bytes)) {
-    block = *fit;
-    *fit = block->next;
-    kept_bytes_ -= block->size;
+  ReservedBlock* block = BestFit(bytes);
+  if (block != nullptr) {
+    Unlink(block);
   } else {
     if (bytes > SIZE_MAX - kHeaderSize) return nullptr;
     MakeRoomFor(bytes);
@@ -50,23 +49,39 @@ void BlockReserve::GiveBack(void* storage) {
   if (storage == nullptr) return;
   ReservedBlock* block = HeaderOf(storage);
   used_bytes_ -= block->size;
-  block->next = kept_;
-  kept_ = block;
+  block->newer = nullptr;
+  block->older = newest_kept_;
+  if (newest_kept_ != nullptr)
+    newest_kept_->newer = block;
+  else
+    oldest_kept_ = block;
+  newest_kept_ = block;
   kept_bytes_ += block->size;
 }
 
 void BlockReserve::Release() {
-  while (kept_ != nullptr) FreeNewestKept();
+  while (newest_kept_ != nullptr) FreeNewestKept();
 }
 
-ReservedBlock** BlockReserve::BestFit(size_t bytes) {
-  ReservedBlock** best = nullptr;
-  for (ReservedBlock** link = &kept_; *link != nullptr; link = &(*link)->next) {
-    if (Covers((*link)->size, bytes) && (best == nullptr || (*link)->size < (*best)->size)) {
-      best = link;
-    }
+ReservedBlock* BlockReserve::BestFit(size_t bytes) const {
+  ReservedBlock* best = nullptr;
+  for (ReservedBlock* block = oldest_kept_; block != nullptr; block = block->newer) {
+    if (block->size == bytes) return block;  // none fits better
+    if (Covers(block->size, bytes) && (best == nullptr || block->size < best->size)) best = block;
   }
   return best;
+}
+
+void BlockReserve::Unlink(ReservedBlock* block) {
+  if (block->older != nullptr)
+    block->older->newer = block->newer;
+  else
+    oldest_kept_ = block->newer;
+  if (block->newer != nullptr)
+    block->newer->older = block->older;
+  else
+    newest_kept_ = block->older;
+  kept_bytes_ -= block->size;
 }
 
 bool BlockReserve::FitsUnderPeak(size_t bytes) const {
@@ -75,13 +90,12 @@ bool BlockReserve::FitsUnderPeak(size_t bytes) const {
 }
 
 void BlockReserve::MakeRoomFor(size_t bytes) {
-  while (kept_ != nullptr && !FitsUnderPeak(bytes)) FreeNewestKept();
+  while (newest_kept_ != nullptr && !FitsUnderPeak(bytes)) FreeNewestKept();
 }
 
 void BlockReserve::FreeNewestKept() {
-  ReservedBlock* block = kept_;
-  kept_ = block->next;
-  kept_bytes_ -= block->size;
+  ReservedBlock* block = newest_kept_;
+  Unlink(block);
   std::free(block);
 }
 

@@ -9,10 +9,13 @@ namespace llmbridge {
 
 struct ReservedBlock;
 
-// A kept block serves a later request it covers with at most an eighth to spare. Before it
-// allocates for a request no kept block serves, the reserve frees kept blocks until the kept and
-// the used bytes together stay within the most ever in use at once: it never holds more than the
-// pools once needed. Not thread-safe, like the pools.
+// A kept block serves a later request it covers with at most an eighth to spare: the oldest kept
+// block of exactly the size asked for, or else the smallest that covers it. The pools ask for
+// blocks in the order they gave them back, parse after parse, so the search for an exact size
+// ends near the start of the list of kept blocks, which runs from the oldest.
+// Before it allocates for a request no kept block serves, the reserve frees kept blocks until the
+// kept and the used bytes together stay within the most ever in use at once: it never holds more
+// than the pools once needed. Not thread-safe, like the pools.
 // Owns its kept blocks until Release; it has no destructor, so that a block may still be given
 // back while the process exits.
 class BlockReserve {
@@ -28,14 +31,17 @@ class BlockReserve {
   size_t used_bytes() const { return used_bytes_; }
 
  private:
-  ReservedBlock** BestFit(size_t bytes);
+  ReservedBlock* BestFit(size_t bytes) const;
+  // Takes a kept block off the list.
+  void Unlink(ReservedBlock* block);
   // Whether `bytes` more would keep the kept and used bytes within the peak.
   bool FitsUnderPeak(size_t bytes) const;
   // Frees kept blocks, most recently kept first, until `bytes` more fit within the peak.
   void MakeRoomFor(size_t bytes);
   void FreeNewestKept();
 
-  ReservedBlock* kept_ = nullptr;  // most recently kept first
+  ReservedBlock* oldest_kept_ = nullptr;  // the kept blocks, linked both ways
+  ReservedBlock* newest_kept_ = nullptr;
   size_t kept_bytes_ = 0;
   size_t used_bytes_ = 0;
   size_t peak_used_bytes_ = 0;
