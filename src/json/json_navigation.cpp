@@ -46,7 +46,8 @@ JsonValue* FindMember(JsonValue& value, const Text& key) {
 Text GetString(const JsonValue& value) { return Text(BorrowString(value)); }
 
 std::u16string_view BorrowString(const JsonValue& value) {
-  return value.kind == JsonKind::String ? ViewOf(value.text) : std::u16string_view();
+  if (value.kind != JsonKind::String || value.text == nullptr) return std::u16string_view();
+  return std::u16string_view(value.text, value.text_length);
 }
 
 int32_t GetInteger(const JsonValue& value) {

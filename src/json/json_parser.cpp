@@ -363,13 +363,17 @@ bool Parser::ReadString(std::u16string_view* content) {
 void Parser::ParseString(JsonValue& value) {
   std::u16string_view content;
   if (!ReadString(&content)) return;
+  // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
+  // library runs as a 32-bit DLL, and answers come from texts of fewer than 2^31 bytes.
   char16_t* text;
-  if (!document_->texts.Copy(content.data(), content.size(), &text)) {
+  if (content.size() > UINT32_MAX ||
+      !document_->texts.Copy(content.data(), content.size(), &text)) {
     return FailAt(kOutOfMemory, cursor_ - 1);
   }
   ResetJsonValue(value);
   value.kind = JsonKind::String;
   value.text = text;
+  value.text_length = static_cast<uint32_t>(content.size());
 }
 
 void Parser::ParseArray(JsonValue& value, int depth) {

@@ -22,6 +22,9 @@ struct JsonValue {
   JsonKind kind;
   uint8_t is_float;    // 1 when a Number holds `real`, else 0
   uint8_t folds_keys;  // case-insensitive member keys; never set by this library, kept by resets
+  // String: the units of `text`, taken when it was stored, so that reading a string needs no
+  // search for its end (a chat reply may be megabytes long); 0 otherwise.
+  uint32_t text_length;
   union {
     int64_t integer;        // Number without the float flag; Boolean 0 or 1
     double real;            // Number with the float flag
@@ -31,12 +34,16 @@ struct JsonValue {
   };
 };
 
+// The length of a String sits where the union's alignment leaves room anyway.
+static_assert(sizeof(JsonValue) == 16, "a value is a kind, two flags, a length and one word");
+
 // A Null value with every field zero.
 inline JsonValue MakeNullJsonValue() {
   JsonValue value;
   value.kind = JsonKind::Null;
   value.is_float = 0;
   value.folds_keys = 0;
+  value.text_length = 0;
   value.integer = 0;
   return value;
 }
@@ -53,7 +60,7 @@ inline void ResetJsonValue(JsonValue& value) {
   value.folds_keys = folds_keys;
 }
 
-// Length of a String's text or a member key; 0 for null.
+// Length of a member key; 0 for null. String values keep their length in `text_length`.
 size_t JsonTextLength(const char16_t* text);
 
 }  // namespace llmbridge
