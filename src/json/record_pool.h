@@ -42,8 +42,8 @@ class RecordPool {
   RecordPool& operator=(const RecordPool&) = delete;
 
   // Uninitialised storage for one record, aligned for pointers, 64-bit integers and doubles;
-  // null when none can be had.
-  // Inline, like GiveBack: parsing and freeing a document call them once per value.
+  // null when none can be had. Inline, like GiveBack: parsing and freeing a document call them
+  // once per value.
   void* Take() {
     if (open_blocks_ == nullptr && !Grow()) return nullptr;
     RecordBlock* block = open_blocks_;
