@@ -2,8 +2,8 @@
 
 #include "api/library_state.h"
 #include "flows/request_parts.h"
-#include "http/http_request.h"
 #include "flows/response_walkers.h"
+#include "http/http_request.h"
 #include "text/escaping.h"
 #include "text/number_text.h"
 

@@ -4,8 +4,8 @@
 
 #include "api/library_state.h"
 #include "flows/request_parts.h"
-#include "http/http_request.h"
 #include "flows/response_walkers.h"
+#include "http/http_request.h"
 
 #ifndef LLMBRIDGE_IMAGE_ENDPOINT
 #define LLMBRIDGE_IMAGE_ENDPOINT "https://api.openai.com/v1/images/generations"

@@ -198,7 +198,9 @@ void Parser::ParseDocument() {
   if (*cursor_ != 0) Fail(kUnexpectedCharacter);
 }
 
-// `depth` counts the arrays and objects around `value`.
+// `depth` counts the arrays and objects around `value`. `value` is Null, so the Parse functions
+// only fill it in: it is the document's root, a new element or member, or the member of a
+// repeated key, which AddMember has reset.
 void Parser::ParseValue(JsonValue& value, int depth) {
   const char16_t first = *cursor_;
   switch (first) {
@@ -234,7 +236,6 @@ void Parser::ParseLiteral(JsonValue& value) {
       return FailAt(c == 0 ? kEndOfInput : kUnexpectedCharacter, cursor_ + length);
   }
   cursor_ += length;
-  ResetJsonValue(value);
   if (first != u'n') {
     value.kind = JsonKind::Boolean;
     value.integer = first == u't' ? 1 : 0;
@@ -271,7 +272,6 @@ void Parser::ParseNumber(JsonValue& value) {
   // The number is read where it stands in the text: no copy per number.
   const std::u16string_view token(cursor_, static_cast<size_t>(p - cursor_));
   cursor_ = p;
-  ResetJsonValue(value);
   value.kind = JsonKind::Number;
   if (fractional) {
     value.is_float = 1;
@@ -370,7 +370,6 @@ void Parser::ParseString(JsonValue& value) {
       !document_->texts.Copy(content.data(), content.size(), &text)) {
     return FailAt(kOutOfMemory, cursor_ - 1);
   }
-  ResetJsonValue(value);
   value.kind = JsonKind::String;
   value.text = text;
   value.text_length = static_cast<uint32_t>(content.size());
@@ -379,7 +378,6 @@ void Parser::ParseString(JsonValue& value) {
 void Parser::ParseArray(JsonValue& value, int depth) {
   ElementList* list = NewElementList();
   if (list == nullptr) return Fail(kOutOfMemory);
-  ResetJsonValue(value);
   value.kind = JsonKind::Array;
   value.elements = list;
 
@@ -396,7 +394,6 @@ void Parser::ParseArray(JsonValue& value, int depth) {
 void Parser::ParseObject(JsonValue& value, int depth) {
   MemberTable* table = NewMemberTable();
   if (table == nullptr) return Fail(kOutOfMemory);
-  ResetJsonValue(value);
   value.kind = JsonKind::Object;
   value.members = table;
 

@@ -26,10 +26,6 @@ bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
   return stored[length] == 0;
 }
 
-MemberRecord** HeadsOf(MemberTable& table, uint32_t filled) {
-  return filled <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
-}
-
 // Where the head of a bucket is stored, or would be once the bucket is filled.
 struct HeadSlot {
   MemberRecord** heads;  // the table's head slots

@@ -62,14 +62,16 @@ inline uint32_t HeadIndex(uint64_t filled_buckets, int32_t bucket) {
   return CountBucketBits(filled_buckets & (BucketBit(bucket) - 1));
 }
 
-// The head slots of `table`. Every filled bucket holds a member, so a table of no more members
-// than inline heads keeps them inline; most tables are that small, and are spared counting their
-// buckets.
+// The head slots of `table`, which has `filled` buckets filled.
+inline MemberRecord** HeadsOf(MemberTable& table, uint32_t filled) {
+  return filled <= kInlineHeadCount ? table.inline_heads : table.spilled_heads;
+}
+
+// The same, counting the filled buckets only when it must. Every filled bucket holds a member, so
+// a table of no more members than inline heads keeps them inline; most tables are that small.
 inline MemberRecord** HeadsOf(MemberTable& table) {
-  if (table.count <= kInlineHeadCount || FilledBucketCount(table) <= kInlineHeadCount) {
-    return table.inline_heads;
-  }
-  return table.spilled_heads;
+  if (table.count <= kInlineHeadCount) return table.inline_heads;
+  return HeadsOf(table, FilledBucketCount(table));
 }
 
 // A new empty table owned by the caller, with its cursor reset; null when storage cannot be had.
