@@ -19,12 +19,10 @@ expect "model list" "$output" "models: mock-small, mock-large"
 expect "first turn" "$output" "assistant> You said: What is the capital of France?."
 expect "second turn remembers the first" "$output" \
   "This is turn 2; you began with: What is the capital of France?."
-# CJK, Cyrillic, an emoji (a surrogate pair in UTF-16) and e with a combining acute accent, in UTF-8:
-# the new conversation's only question, which the mock server repeats.
-sample=$(printf '\xe4\xb8\xad\xe6\x96\x87 \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 \xf0\x9f\x98\x80 e\xcc\x81')
+# The examples ask the Unicode sample in a new conversation; the mock server repeats it.
 expect "the server received the Unicode question as a new conversation's only message" \
-  "$(cat "$requests")" "\"messages\": [{\"role\": \"user\", \"content\": \"$sample\"}]}"
-expect "the Unicode reply came back whole" "$output" "assistant> You said: $sample."
+  "$(cat "$requests")" "\"messages\": [{\"role\": \"user\", \"content\": \"$unicode_sample\"}]}"
+expect "the Unicode reply came back whole" "$output" "assistant> You said: $unicode_sample."
 
 errors=$("${example[@]}" --server "$address" --key wrong 2>&1)
 status=$?

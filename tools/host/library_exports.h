@@ -40,7 +40,7 @@ struct LibraryExports {
 // A loaded copy of the library, unloaded when this ends.
 class LoadedLibrary {
  public:
-  // Loads the library file at `path`; check loaded() and error() afterwards.
+  // Loads the library file at `path` (UTF-8); check loaded() and error() afterwards.
   explicit LoadedLibrary(const std::string& path);
   ~LoadedLibrary();
   LoadedLibrary(const LoadedLibrary&) = delete;
