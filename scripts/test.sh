@@ -51,7 +51,8 @@ emulated_suites+=':LibcurlBuild.*:HeaderMap.*:ResponseWalkers.*:StartUp*:Centred
 emulated_suites+=':ContainerOperations.*:LibraryState.*:HostStrings.*:CodePageDifferential.*:FormatInteger.*'
 emulated_suites+=':ParseInteger.*:ParseReal.*:FromNarrow.*:ToNarrow.*:EscapeText.*:ReplaceText.*:Cp1252.*'
 emulated_suites+=':Utf8.*:Converters.*:BlockHeap.*:WindowsHost.*:ManifestResource.*:HostProgram.VersionResults*'
-emulated_suites+=':HostProgram.OnlyThePlainNames*:HostProgram.LoadingLeaves*'
+emulated_suites+=':HostProgram.OnlyThePlainNames*:HostProgram.LoadingLeaves*:HostProgram.WideExports*'
+emulated_suites+=':HostProgram.NarrowAndWide*'
 
 failed=()
 for dir in linux linux-asan win64 win32; do
