@@ -122,15 +122,17 @@ int main(int argc, char** argv) {
   PrintLine(stdout, "llmbridge ", version_export());
   PrintModels(getmodels_export(wide_server, wide_key));
 
-  /* The second conversation's question: CJK, Cyrillic, an emoji and e with a combining accent. */
+  /* Two conversations; the NULL between them starts the second with newchat. Its question is
+   * CJK, Cyrillic, an emoji and e with a combining accent. */
   static const wchar_t* const questions[] = {
-      L"What is the capital of France?", L"And what did I ask you first?",
+      L"What is the capital of France?", L"And what did I ask you first?", NULL,
       L"\u4e2d\u6587 \u041f\u0440\u0438\u0432\u0435\u0442 \U0001F600 e\u0301"};
   int status = 0;
   for (size_t i = 0; i < sizeof questions / sizeof questions[0]; ++i) {
-    if (i == 2) {
+    if (questions[i] == NULL) {
       newchat_export();
       printf("(new conversation)\n");
+      continue;
     }
     PrintLine(stdout, "you> ", questions[i]);
     const wchar_t* reply =
