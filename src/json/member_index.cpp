@@ -56,11 +56,6 @@ size_t CapacityFor(size_t members) {
 
 }  // namespace
 
-bool MemberIndexMustGrow(const MemberIndex* index, size_t count) {
-  if (count + 1 < kIndexedMemberCount) return false;
-  return index == nullptr || index->capacity / 2 < count + 1;
-}
-
 MemberIndex* NewMemberIndex(size_t count, MemberRecord* const* chains, uint32_t chain_count) {
   const size_t capacity = CapacityFor(count + 1);
   if (capacity > (SIZE_MAX - sizeof(MemberIndex)) / sizeof(MemberRecord*)) return nullptr;

@@ -22,8 +22,11 @@ struct MemberIndex {
 constexpr size_t kIndexedMemberCount = 32;
 
 // Whether a table of `count` members needs an index larger than `index` (null: none) before a
-// new member is added.
-bool MemberIndexMustGrow(const MemberIndex* index, size_t count);
+// new member is added. Inline: every new member asks, and most tables are small.
+inline bool MemberIndexMustGrow(const MemberIndex* index, size_t count) {
+  if (count + 1 < kIndexedMemberCount) return false;
+  return index == nullptr || index->capacity / 2 < count + 1;
+}
 
 // A new index, owned by the caller, with room for `count` + 1 members and holding the records
 // of `chains` (the heads of `chain_count` chains); null when storage cannot be had.
