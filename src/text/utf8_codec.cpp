@@ -58,8 +58,10 @@ char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
 // Decodes the well-formed sequence of two, three or four bytes at `cursor` and moves past it;
 // returns 0, with `cursor` left alone, for anything else, which DecodeOne then takes apart the
 // way Windows does. Text in other scripts than Latin is made of these, and a well-formed sequence
-// needs none of the per-byte checks of a broken one.
-char32_t DecodeWellFormed(const uint8_t*& cursor, const uint8_t* end) {
+// needs none of the per-byte checks of a broken one. Always inline: it is the inner step of each
+// of the decoding loops, which the compiler would otherwise share a call to.
+[[gnu::always_inline]] inline char32_t DecodeWellFormed(const uint8_t*& cursor,
+                                                        const uint8_t* end) {
   const uint8_t* p = cursor;
   const uint8_t lead = p[0];
   const ptrdiff_t left = end - p;
@@ -114,6 +116,23 @@ class UnitCounter {
   int size_ = 0;
 };
 
+// Writes without looking at the room left, for callers that gave room for one code unit per
+// byte: no input needs more, since no sequence of bytes gives more units than it has bytes.
+class UncheckedWriter {
+ public:
+  explicit UncheckedWriter(char16_t* out) : out_(out) {}
+  void Put(char16_t unit) { out_[size_++] = unit; }
+  void PutEach(const uint8_t* values, int count) {
+    for (int i = 0; i < count; ++i) out_[size_ + i] = values[i];
+    size_ += count;
+  }
+  int Result() const { return size_; }
+
+ private:
+  char16_t* out_;
+  int size_ = 0;
+};
+
 template <typename Sink>
 int Decode(const uint8_t* cursor, const uint8_t* end, Sink& sink) {
   for (;;) {
@@ -144,6 +163,10 @@ int Utf8Decode(const char* bytes, int count, char16_t* out, int capacity) {
   if (out == nullptr) {
     UnitCounter counter;
     return Decode(cursor, end, counter);
+  }
+  if (capacity >= end - cursor) {
+    UncheckedWriter writer(out);
+    return Decode(cursor, end, writer);
   }
   OutputSink<char16_t> sink(out, capacity);
   return Decode(cursor, end, sink);
