@@ -25,7 +25,9 @@ struct HeadSlot {
   MemberRecord* chain;   // the bucket's chain; null when the bucket is empty
 };
 
-HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
+// Always inline: adding a member and finding one each begin with it, and the compiler would
+// otherwise keep it a call once AddMember grew.
+[[gnu::always_inline]] inline HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
   MemberRecord** heads = HeadsOf(table);
   const uint32_t index = HeadIndex(table.filled_buckets, bucket);
   const bool present = (table.filled_buckets & BucketBit(bucket)) != 0;
