@@ -20,7 +20,7 @@ uint64_t Mix(uint64_t x) {
   return x ^ (x >> 32);
 }
 
-// Chosen once per process from the clock and from where the process was loaded, so that a
+// Chosen once per process from the clock and from where the library was loaded, so that a
 // server cannot know in advance which keys collide.
 uint64_t Seed() {
   static const uint64_t seed =
