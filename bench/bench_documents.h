@@ -15,4 +15,12 @@ std::string MakeModelList(int entries);
 // text.
 std::string MakeMixedDocument(size_t bytes);
 
+// A chat answer of about `bytes` bytes whose content mixes accented, Cyrillic, Arabic and CJK
+// words with emoji and `\n`, `\"` and `\t` escapes every few words.
+std::string MakeMultilingualChatAnswer(size_t bytes);
+
+// About `bytes` bytes of conversation messages with the same kind of text, with numbers, nested
+// objects and short arrays around it.
+std::string MakeMultilingualMixedDocument(size_t bytes);
+
 }  // namespace llmbridge::bench

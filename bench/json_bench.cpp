@@ -1,10 +1,13 @@
 // Prints, for each benchmark document, the speed of the library's answer path and of RapidJSON
-// and nlohmann::json parsing the same bytes into a DOM, and the heap each keeps per MB of input.
+// (into a UTF-8 DOM, and transcoding into a UTF-16 DOM as the library does) and nlohmann::json
+// parsing the same bytes, and the heap each keeps per MB of input. Then, for answers built to be
+// slow, how long the answer path takes and what the library keeps once it has freed them.
 #include <malloc.h>
 #include <rapidjson/document.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -13,6 +16,7 @@
 #include "api/library_state.h"
 #include "bench_documents.h"
 #include "flows/response_walkers.h"
+#include "hostile_documents.h"
 #include "json/json_memory.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
@@ -84,54 +88,104 @@ void ResetWalkerResults() {
   state.ImageResult.clear();
 }
 
+// The library's answer path: UTF-8 bytes to text, text to a document, the document walked.
+void ParseOurs(const char* name, const std::string& bytes, void (*walk)(JsonValue*), Text& text) {
+  text = FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
+  if (ParseJson(0, text) == 0) std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+  walk(GetJsonRoot(0));
+}
+
+void ReleaseOurs(Text& text) {
+  FreeAllJson();
+  Text().swap(text);
+  ResetWalkerResults();
+}
+
 void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)) {
+  using Utf16Document = rapidjson::GenericDocument<rapidjson::UTF16<char16_t>>;
   Text text;
   rapidjson::Document rapid;
+  Utf16Document rapid_utf16;
   nlohmann::json nlohmann_dom;
-  const Contender ours = {[&] {
-                            text = FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()),
-                                              NarrowEncoding::Utf8);
-                            if (ParseJson(0, text) == 0)
-                              std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
-                            walk(GetJsonRoot(0));
-                          },
-                          [&] {
-                            FreeAllJson();
-                            Text().swap(text);
-                            ResetWalkerResults();
-                          }};
+  const Contender ours = {[&] { ParseOurs(name, bytes, walk, text); }, [&] { ReleaseOurs(text); }};
   const Contender rapid_json = {[&] { rapid.Parse(bytes.data(), bytes.size()); },
                                 [&] { rapidjson::Document().Swap(rapid); }};
+  const Contender rapid_json_utf16 = {
+      [&] { rapid_utf16.Parse<0, rapidjson::UTF8<>>(bytes.data(), bytes.size()); },
+      [&] { Utf16Document().Swap(rapid_utf16); }};
   const Contender nlohmann_json = {[&] { nlohmann_dom = nlohmann::json::parse(bytes); },
                                    [&] { nlohmann_dom = nullptr; }};
-  const std::vector<Figures> figures = Measure(bytes, {ours, rapid_json, nlohmann_json});
+  const std::vector<Figures> figures =
+      Measure(bytes, {ours, rapid_json, rapid_json_utf16, nlohmann_json});
   // The timed runs reuse the blocks the pools gave back; the next document's memory figure
   // starts from nothing kept.
   ReleaseKeptJsonBlocks();
-  std::printf("| %-22s | %4.1f | %6.1f | %6.1f | %6.1f | %4.2f | %5.1f | %5.1f | %5.1f |\n", name,
-              static_cast<double>(bytes.size()) / kMegabyte, figures[0].megabytes_per_second,
-              figures[1].megabytes_per_second, figures[2].megabytes_per_second,
-              figures[0].megabytes_per_second / figures[1].megabytes_per_second,
-              figures[0].held_per_megabyte, figures[1].held_per_megabyte,
-              figures[2].held_per_megabyte);
+  const double ours_speed = figures[0].megabytes_per_second;
+  std::printf(
+      "| %-24s | %4.1f | %6.1f | %6.1f | %6.1f | %6.1f | %4.2f | %4.2f | %5.1f | %5.1f | %5.1f | "
+      "%5.1f |\n",
+      name, static_cast<double>(bytes.size()) / kMegabyte, ours_speed,
+      figures[1].megabytes_per_second, figures[2].megabytes_per_second,
+      figures[3].megabytes_per_second, ours_speed / figures[1].megabytes_per_second,
+      ours_speed / figures[2].megabytes_per_second, figures[0].held_per_megabyte,
+      figures[1].held_per_megabyte, figures[2].held_per_megabyte, figures[3].held_per_megabyte);
+}
+
+// The slowest of a few runs of the answer path, and the heap the library still holds after the
+// last one has been freed, beyond what it held before the first.
+void ReportHostile(const char* name, const std::string& bytes) {
+  constexpr int kHostileRuns = 3;
+  Text text;
+  ReleaseKeptJsonBlocks();
+  const size_t before = HeapInUse();
+  double slowest = 0.0;
+  for (int run = 0; run < kHostileRuns; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    ParseOurs(name, bytes, CollectLastString, text);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    ReleaseOurs(text);
+    if (elapsed.count() > slowest) slowest = elapsed.count();
+  }
+  const size_t after = HeapInUse();
+  std::printf("| %-30s | %4.1f | %6.3f | %5.1f |\n", name,
+              static_cast<double>(bytes.size()) / kMegabyte, slowest,
+              static_cast<double>(after > before ? after - before : 0) / kMegabyte);
+  ReleaseKeptJsonBlocks();
 }
 
 }  // namespace
 
-int main() {
+// The optional argument gives the size of the answers built to be slow, in MB (10 by default).
+int main(int argc, char** argv) {
+  const double hostile_megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
   StartLibrary();
   std::printf(
       "MB/s of input (best run of %d rounds, the parsers taking turns of %d runs); heap one parse "
       "holds, MB per MB of input\n",
       kRounds, kRunsPerTurn);
   std::printf(
-      "| document               | MB | llmbridge | RapidJSON | nlohmann | ours / Rapid | held: "
-      "ours "
-      "| Rapid | nlohmann |\n");
-  std::printf("|---|---|---|---|---|---|---|---|---|\n");
+      "| document                 | MB | llmbridge | RapidJSON | RapidJSON UTF-16 | nlohmann | "
+      "ours / Rapid | ours / Rapid UTF-16 | held: ours | Rapid | Rapid UTF-16 | nlohmann |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   Report("(a) 1 MB chat answer", bench::MakeChatAnswer(1 << 20), CollectContent);
   Report("(b) 20 000 models", bench::MakeModelList(20000), CollectModelIds);
   Report("(c) 5 MB mixed", bench::MakeMixedDocument(5 << 20), CollectLastString);
+  Report("(d) 0.9 MB multilingual chat", bench::MakeMultilingualChatAnswer(900 << 10),
+         CollectContent);
+  Report("(e) 4.7 MB multilingual mixed", bench::MakeMultilingualMixedDocument(4800 << 10),
+         CollectLastString);
+
+  const auto hostile_bytes = static_cast<size_t>(hostile_megabytes * kMegabyte);
+  std::printf(
+      "\nAnswers built to be slow: seconds of the slowest of 3 runs of the answer path; heap "
+      "still held once freed, MB\n");
+  std::printf("| answer                         | MB | seconds | held after |\n");
+  std::printf("|---|---|---|---|\n");
+  ReportHostile("distinct keys in one bucket", bench::MakeOneBucketObject(hostile_bytes));
+  ReportHostile("one key repeated", bench::MakeRepeatedKey(hostile_bytes));
+  ReportHostile("arrays nested 999 deep", bench::MakeDeepNesting(hostile_bytes));
+  ReportHostile("a string of escapes", bench::MakeEscapedString(hostile_bytes));
+  ReportHostile("5 million elements", bench::MakeManyElements(5000000));
   StopLibrary();
   return 0;
 }

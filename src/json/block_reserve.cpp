@@ -5,13 +5,6 @@
 
 namespace llmbridge {
 
-// Sits in front of the storage it describes, padded so the storage keeps malloc's alignment.
-struct ReservedBlock {
-  size_t size;           // usable bytes behind the header
-  ReservedBlock* newer;  // while kept: the block kept after it
-  ReservedBlock* older;  // while kept: the block kept before it
-};
-
 namespace {
 
 constexpr size_t kHeaderSize = (sizeof(ReservedBlock) + alignof(std::max_align_t) - 1) /
@@ -49,23 +42,21 @@ void BlockReserve::GiveBack(void* storage) {
   if (storage == nullptr) return;
   ReservedBlock* block = HeaderOf(storage);
   used_bytes_ -= block->size;
-  block->newer = nullptr;
-  block->older = newest_kept_;
-  if (newest_kept_ != nullptr)
-    newest_kept_->newer = block;
-  else
-    oldest_kept_ = block;
-  newest_kept_ = block;
+  if (block->size > most_kept_bytes_ - kept_bytes_) {
+    std::free(block);
+    return;
+  }
+  kept_.PushBack(block);
   kept_bytes_ += block->size;
 }
 
 void BlockReserve::Release() {
-  while (newest_kept_ != nullptr) FreeNewestKept();
+  while (!kept_.empty()) FreeNewestKept();
 }
 
 ReservedBlock* BlockReserve::BestFit(size_t bytes) const {
   ReservedBlock* best = nullptr;
-  for (ReservedBlock* block = oldest_kept_; block != nullptr; block = block->newer) {
+  for (ReservedBlock* block = kept_.front(); block != nullptr; block = kept_.Next(block)) {
     if (block->size == bytes) return block;  // none fits better
     if (Covers(block->size, bytes) && (best == nullptr || block->size < best->size)) best = block;
   }
@@ -73,14 +64,7 @@ ReservedBlock* BlockReserve::BestFit(size_t bytes) const {
 }
 
 void BlockReserve::Unlink(ReservedBlock* block) {
-  if (block->older != nullptr)
-    block->older->newer = block->newer;
-  else
-    oldest_kept_ = block->newer;
-  if (block->newer != nullptr)
-    block->newer->older = block->older;
-  else
-    newest_kept_ = block->older;
+  kept_.Remove(block);
   kept_bytes_ -= block->size;
 }
 
@@ -90,11 +74,11 @@ bool BlockReserve::FitsUnderPeak(size_t bytes) const {
 }
 
 void BlockReserve::MakeRoomFor(size_t bytes) {
-  while (newest_kept_ != nullptr && !FitsUnderPeak(bytes)) FreeNewestKept();
+  while (!kept_.empty() && !FitsUnderPeak(bytes)) FreeNewestKept();
 }
 
 void BlockReserve::FreeNewestKept() {
-  ReservedBlock* block = newest_kept_;
+  ReservedBlock* block = kept_.back();
   Unlink(block);
   std::free(block);
 }

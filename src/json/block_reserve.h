@@ -5,9 +5,15 @@
 
 #include <cstddef>
 
+#include "base/intrusive_list.h"
+
 namespace llmbridge {
 
-struct ReservedBlock;
+// Sits in front of the storage it describes, padded so the storage keeps malloc's alignment.
+struct ReservedBlock {
+  size_t size;                     // usable bytes behind the header
+  ListLinks<ReservedBlock> links;  // while kept: its place from the oldest kept to the newest
+};
 
 // A kept block serves a later request it covers with at most an eighth to spare: the oldest kept
 // block of exactly the size asked for, or else the smallest that covers it. The pools ask for
@@ -15,11 +21,16 @@ struct ReservedBlock;
 // ends near the start of the list of kept blocks, which runs from the oldest.
 // Before it allocates for a request no kept block serves, the reserve frees kept blocks until the
 // kept and the used bytes together stay within the most ever in use at once: it never holds more
-// than the pools once needed. Not thread-safe, like the pools.
+// than the pools once needed. Nor does it keep more than its cap: a block given back beyond it
+// goes back to the C library at once, so that one large answer does not leave its peak held
+// until the library is unloaded. Not thread-safe, like the pools.
 // Owns its kept blocks until Release; it has no destructor, so that a block may still be given
 // back while the process exits.
 class BlockReserve {
  public:
+  // Keeps at most `most_kept_bytes` of the blocks given back.
+  explicit BlockReserve(size_t most_kept_bytes) : most_kept_bytes_(most_kept_bytes) {}
+
   // Storage of at least `bytes`, aligned for any scalar; null when none can be had.
   void* Take(size_t bytes);
   // Gives back storage from Take; null is ignored.
@@ -40,8 +51,8 @@ class BlockReserve {
   void MakeRoomFor(size_t bytes);
   void FreeNewestKept();
 
-  ReservedBlock* oldest_kept_ = nullptr;  // the kept blocks, linked both ways
-  ReservedBlock* newest_kept_ = nullptr;
+  IntrusiveList<ReservedBlock> kept_;  // from the oldest kept to the newest
+  size_t most_kept_bytes_;
   size_t kept_bytes_ = 0;
   size_t used_bytes_ = 0;
   size_t peak_used_bytes_ = 0;

@@ -12,7 +12,11 @@ namespace {
 
 size_t g_held_allocations = 0;
 
-BlockReserve g_block_reserve;
+// What the pools of a usual answer take, a chat answer or a model list of some thousands, so
+// that the next call finds its blocks; a larger answer's blocks beyond it go back at once.
+constexpr size_t kMostKeptBlockBytes = size_t{4} << 20;
+
+BlockReserve g_block_reserve(kMostKeptBlockBytes);
 
 // Counts `block` as held when it is new storage.
 void* Held(void* block) {

@@ -18,14 +18,6 @@ int32_t BucketOf(const char16_t* key, size_t length) {
   return static_cast<int32_t>(HashText(key, length) % kMemberBucketCount);
 }
 
-bool KeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
-  if (stored == nullptr) return length == 0;
-  for (size_t i = 0; i < length; ++i) {
-    if (stored[i] != key[i]) return false;  // also stops at the stored key's NUL
-  }
-  return stored[length] == 0;
-}
-
 // Where the head of a bucket is stored, or would be once the bucket is filled.
 struct HeadSlot {
   MemberRecord** heads;  // the table's head slots
@@ -33,7 +25,9 @@ struct HeadSlot {
   MemberRecord* chain;   // the bucket's chain; null when the bucket is empty
 };
 
-HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
+// Always inline: adding a member and finding one each begin with it, and the compiler would
+// otherwise keep it a call once AddMember grew.
+[[gnu::always_inline]] inline HeadSlot HeadSlotOf(MemberTable& table, int32_t bucket) {
   MemberRecord** heads = HeadsOf(table);
   const uint32_t index = HeadIndex(table.filled_buckets, bucket);
   const bool present = (table.filled_buckets & BucketBit(bucket)) != 0;
@@ -89,17 +83,21 @@ bool AddChain(MemberTable& table, int32_t bucket, const HeadSlot& slot, MemberRe
   return true;
 }
 
-// The member named exactly `key` in `chain`, the chain of its `bucket`, made current; or null.
-MemberRecord* FindInChain(MemberTable& table, MemberRecord* chain, int32_t bucket,
-                          const char16_t* key, size_t length) {
-  for (MemberRecord* record = chain; record != nullptr; record = record->next) {
-    if (KeyEquals(record->key, key, length)) {
-      table.current = record;
-      table.current_bucket = bucket;
-      return record;
-    }
+// The member named exactly `key` in `chain`, the chain of its bucket, made current; or null.
+MemberRecord* FindMember(MemberTable& table, MemberRecord* chain, int32_t bucket,
+                         const char16_t* key, size_t length) {
+  MemberRecord* found = nullptr;
+  if (table.index != nullptr) {
+    found = FindIndexedMember(*table.index, key, length);
+  } else {
+    found = chain;
+    while (found != nullptr && !MemberKeyEquals(found->key, key, length)) found = found->next;
   }
-  return nullptr;
+  if (found != nullptr) {
+    table.current = found;
+    table.current_bucket = bucket;
+  }
+  return found;
 }
 
 }  // namespace
@@ -116,6 +114,7 @@ MemberTable* NewMemberTable() {
   if (table == nullptr) return nullptr;
   table->filled_buckets = 0;
   table->count = 0;
+  table->index = nullptr;
   ResetMemberCursor(*table);
   return table;
 }
@@ -123,15 +122,21 @@ MemberTable* NewMemberTable() {
 JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys) {
   const int32_t bucket = BucketOf(key, length);
   const HeadSlot slot = HeadSlotOf(table, bucket);
-  if (MemberRecord* existing = FindInChain(table, slot.chain, bucket, key, length)) {
+  if (MemberRecord* existing = FindMember(table, slot.chain, bucket, key, length)) {
     ResetJsonValue(existing->value);
     return &existing->value;
   }
+  // A larger index, when the table needs one, replaces the old only once the member is in.
+  MemberIndex* grown = nullptr;
+  if (MemberIndexMustGrow(table.index, table.count)) {
+    grown = NewMemberIndex(table.count, HeadsOf(table), FilledBucketCount(table));
+    if (grown == nullptr) return nullptr;
+  }
   auto* record = static_cast<MemberRecord*>(MemberPool().Take());
-  if (record == nullptr) return nullptr;
-  char16_t* key_copy;
-  if (!keys.Copy(key, length, &key_copy)) {
+  char16_t* key_copy = nullptr;
+  if (record == nullptr || !keys.Copy(key, length, &key_copy)) {
     MemberPool().GiveBack(record);
+    FreeMemberIndex(grown);
     return nullptr;
   }
   *record = MemberRecord{slot.chain, key_copy, MakeNullJsonValue()};
@@ -139,8 +144,14 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
     slot.heads[slot.index] = record;
   } else if (!AddChain(table, bucket, slot, record)) {
     MemberPool().GiveBack(record);  // the key stays carved in the arena, unused
+    FreeMemberIndex(grown);
     return nullptr;
   }
+  if (grown != nullptr) {
+    FreeMemberIndex(table.index);
+    table.index = grown;
+  }
+  if (table.index != nullptr) IndexMember(*table.index, record, length);
   ++table.count;
   table.current = record;
   table.current_bucket = bucket;
@@ -149,7 +160,7 @@ JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, Tex
 
 MemberRecord* FindMemberRecord(MemberTable& table, const char16_t* key, size_t length) {
   const int32_t bucket = BucketOf(key, length);
-  return FindInChain(table, HeadSlotOf(table, bucket).chain, bucket, key, length);
+  return FindMember(table, HeadSlotOf(table, bucket).chain, bucket, key, length);
 }
 
 void FreeMemberTable(MemberTable* table) {
@@ -165,6 +176,7 @@ void FreeMemberTable(MemberTable* table) {
     }
   }
   GiveBackHeads(*table, filled);
+  FreeMemberIndex(table->index);
   TablePool().GiveBack(table);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "json/json_value.h"
+#include "json/member_index.h"
 #include "json/text_arena.h"
 
 namespace llmbridge {
@@ -26,9 +27,12 @@ constexpr uint32_t kInlineHeadCount = 6;
 uint32_t MemberHeadCapacity(uint32_t filled);
 
 struct MemberTable {
-  size_t count;
-  MemberRecord* current;   // the cursor's member, or null
+  // Members fit 32 bits, as their texts do; two 32-bit fields side by side leave room for the
+  // index pointer without making the table larger.
+  uint32_t count;
   int32_t current_bucket;  // -1 after a reset; with no member current otherwise: past the end
+  MemberRecord* current;   // the cursor's member, or null
+  MemberIndex* index;      // from kIndexedMemberCount members on; owned; null before
   // Bit b is set once bucket b holds a chain. Only those buckets have a head, stored in bucket
   // order: the head of bucket b sits after the heads of the filled buckets below b. An object
   // with a few members so needs a few slots instead of 64.
@@ -38,6 +42,15 @@ struct MemberTable {
     MemberRecord** spilled_heads;                  // beyond that; owned
   };
 };
+
+// Whether `stored`, a key of a member record, is exactly the `length` units of `key`.
+inline bool MemberKeyEquals(const char16_t* stored, const char16_t* key, size_t length) {
+  if (stored == nullptr) return length == 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (stored[i] != key[i]) return false;  // also stops at the stored key's NUL
+  }
+  return stored[length] == 0;
+}
 
 // The bits set in `bits`. The compilers' builtin becomes a library call on targets without a
 // population-count instruction, which includes the DLL's. No bits is the common case: most
@@ -79,7 +92,9 @@ MemberTable* NewMemberTable();
 
 // The value of the member named `key`, which becomes current. A key already present has its
 // value reset to Null and keeps its place; a new key is copied into `keys` and inserted at the
-// head of its bucket. Returns null, leaving the table as it was, when storage cannot be had.
+// head of its bucket. `key` holds no NUL. Returns null, leaving the members as they were, when
+// storage cannot be had. Finding a repeated key takes the same time whatever the buckets of the
+// earlier keys: large tables keep an index.
 JsonValue* AddMember(MemberTable& table, const char16_t* key, size_t length, TextArena& keys);
 
 // The member named exactly `key`, made current, or null (the cursor then stays put).

@@ -20,7 +20,7 @@ RecordPool::RecordPool(size_t record_size)
     : record_size_(record_size), slot_size_(kSlotPrefix + RoundUp(record_size)) {}
 
 void RecordPool::Release(RecordBlock* block) {
-  Unlink(block);
+  open_blocks_.Remove(block);
   capacity_ -= block->slot_count;
   --block_count_;
   JsonFreeBlock(block);
@@ -33,27 +33,11 @@ bool RecordPool::Grow() {
   if (count > (SIZE_MAX - kHeaderSize) / slot_size_) return false;
   auto* block = static_cast<RecordBlock*>(JsonAllocateBlock(kHeaderSize + count * slot_size_));
   if (block == nullptr) return false;
-  *block = RecordBlock{nullptr, nullptr, nullptr, 0, count, 0};
-  Link(block);
+  *block = RecordBlock{{}, nullptr, 0, count, 0};
+  open_blocks_.PushFront(block);
   capacity_ += count;
   ++block_count_;
   return true;
-}
-
-void RecordPool::Link(RecordBlock* block) {
-  block->previous = nullptr;
-  block->next = open_blocks_;
-  if (open_blocks_ != nullptr) open_blocks_->previous = block;
-  open_blocks_ = block;
-}
-
-void RecordPool::Unlink(RecordBlock* block) {
-  if (block->previous != nullptr)
-    block->previous->next = block->next;
-  else
-    open_blocks_ = block->next;
-  if (block->next != nullptr) block->next->previous = block->previous;
-  block->previous = block->next = nullptr;
 }
 
 }  // namespace llmbridge

@@ -5,15 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/intrusive_list.h"
+
 namespace llmbridge {
 
 // A block's header, followed by its record slots. Each slot starts with a pointer to its block,
 // so a record given back finds its block without a search.
 struct RecordBlock {
-  RecordBlock* previous;
-  RecordBlock* next;
-  void* free_slots;   // slots given back, chained through their record storage
-  size_t never_used;  // slots from this index on have never been handed out
+  ListLinks<RecordBlock> links;  // while the block has a free record: its place among those
+  void* free_slots;              // slots given back, chained through their record storage
+  size_t never_used;             // slots from this index on have never been handed out
   size_t slot_count;
   size_t taken;
 };
@@ -45,8 +46,8 @@ class RecordPool {
   // null when none can be had. Inline, like GiveBack: parsing and freeing a document call them
   // once per value.
   void* Take() {
-    if (open_blocks_ == nullptr && !Grow()) return nullptr;
-    RecordBlock* block = open_blocks_;
+    if (open_blocks_.empty() && !Grow()) return nullptr;
+    RecordBlock* block = open_blocks_.front();
     unsigned char* slot;
     if (block->free_slots != nullptr) {
       slot = static_cast<unsigned char*>(block->free_slots);
@@ -55,7 +56,7 @@ class RecordPool {
       slot = SlotAt(block, block->never_used++);
       *reinterpret_cast<RecordBlock**>(slot) = block;
     }
-    if (++block->taken == block->slot_count) Unlink(block);
+    if (++block->taken == block->slot_count) open_blocks_.Remove(block);
     return slot + record_layout::kSlotPrefix;
   }
 
@@ -64,7 +65,8 @@ class RecordPool {
     if (record == nullptr) return;
     unsigned char* slot = static_cast<unsigned char*>(record) - record_layout::kSlotPrefix;
     RecordBlock* block = *reinterpret_cast<RecordBlock**>(slot);
-    if (block->taken-- == block->slot_count) Link(block);  // it was full, so it was not linked
+    // A full block is not listed; it is listed again as soon as it has a free record.
+    if (block->taken-- == block->slot_count) open_blocks_.PushFront(block);
     if (block->taken == 0) return Release(block);
     NextFreeSlot(slot) = block->free_slots;
     block->free_slots = slot;
@@ -90,12 +92,10 @@ class RecordPool {
   bool Grow();
   // Frees `block`, whose records are all free.
   void Release(RecordBlock* block);
-  void Link(RecordBlock* block);
-  void Unlink(RecordBlock* block);
 
   size_t record_size_;
-  size_t slot_size_;                    // record plus the back pointer to its block
-  RecordBlock* open_blocks_ = nullptr;  // blocks with at least one free record
+  size_t slot_size_;                        // record plus the back pointer to its block
+  IntrusiveList<RecordBlock> open_blocks_;  // blocks with at least one free record
   size_t capacity_ = 0;
   size_t block_count_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/intrusive_list.h"
 #include "text/block_heap_platform.h"
 
 namespace llmbridge::platform {
@@ -12,14 +13,13 @@ namespace llmbridge::platform {
 namespace {
 
 struct alignas(std::max_align_t) BlockHeader {
-  BlockHeader* prev;
-  BlockHeader* next;
+  ListLinks<BlockHeader> links;
   size_t size;
 };
 
 struct PrivateHeap {
   std::mutex lock;  // the platform heap serialises its callers; so does this one
-  BlockHeader* first = nullptr;
+  IntrusiveList<BlockHeader> blocks;
   bool created = false;
 };
 
@@ -27,21 +27,6 @@ PrivateHeap g_heap;
 
 BlockHeader* HeaderOf(const void* block) {
   return static_cast<BlockHeader*>(const_cast<void*>(block)) - 1;
-}
-
-void Link(BlockHeader* header) {
-  header->prev = nullptr;
-  header->next = g_heap.first;
-  if (g_heap.first != nullptr) g_heap.first->prev = header;
-  g_heap.first = header;
-}
-
-void Unlink(BlockHeader* header) {
-  if (header->prev != nullptr)
-    header->prev->next = header->next;
-  else
-    g_heap.first = header->next;
-  if (header->next != nullptr) header->next->prev = header->prev;
 }
 
 bool FitsWithHeader(size_t size) { return size <= SIZE_MAX - sizeof(BlockHeader); }
@@ -56,12 +41,10 @@ bool CreatePrivateHeap() {
 
 void DestroyPrivateHeap() {
   std::lock_guard<std::mutex> guard(g_heap.lock);
-  for (BlockHeader* header = g_heap.first; header != nullptr;) {
-    BlockHeader* next = header->next;
+  while (BlockHeader* header = g_heap.blocks.front()) {
+    g_heap.blocks.Remove(header);
     std::free(header);
-    header = next;
   }
-  g_heap.first = nullptr;
   g_heap.created = false;
 }
 
@@ -74,7 +57,7 @@ void* HeapAllocate(size_t size, bool zeroed) {
   if (memory == nullptr) return nullptr;
   auto* header = static_cast<BlockHeader*>(memory);
   header->size = size;
-  Link(header);
+  g_heap.blocks.PushFront(header);
   return header + 1;
 }
 
@@ -84,15 +67,15 @@ void* HeapReallocate(void* block, size_t size, bool zero_growth) {
   if (!g_heap.created) return nullptr;
   BlockHeader* header = HeaderOf(block);
   const size_t old_size = header->size;
-  Unlink(header);
+  g_heap.blocks.Remove(header);
   void* memory = std::realloc(header, sizeof(BlockHeader) + size);
   if (memory == nullptr) {
-    Link(header);  // realloc left the old block in place
+    g_heap.blocks.PushFront(header);  // realloc left the old block in place
     return nullptr;
   }
   header = static_cast<BlockHeader*>(memory);
   header->size = size;
-  Link(header);
+  g_heap.blocks.PushFront(header);
   if (zero_growth && size > old_size) {
     std::memset(reinterpret_cast<char*>(header + 1) + old_size, 0, size - old_size);
   }
@@ -103,7 +86,7 @@ bool HeapRelease(void* block) {
   std::lock_guard<std::mutex> guard(g_heap.lock);
   if (!g_heap.created) return false;
   BlockHeader* header = HeaderOf(block);
-  Unlink(header);
+  g_heap.blocks.Remove(header);
   std::free(header);
   return true;
 }

@@ -27,10 +27,19 @@ Text FromNarrow(const char* bytes, int32_t length, NarrowEncoding encoding) {
   const int count = CountBytes(bytes, length);
   if (count == 0) return Text();
   const codepage::CodePage page = PageOf(encoding);
-  const int needed = codepage::DecodeNarrow(page, bytes, count, nullptr, 0);
-  Text text(static_cast<size_t>(needed), u'\0');
-  const int written = codepage::DecodeNarrow(page, bytes, count, text.data(), needed);
+  // No code page gives more UTF-16 code units than it reads bytes, so one pass into room for
+  // `count` units saves the pass that would only count them; text in other scripts than Latin
+  // gives fewer units than bytes, and the text is then trimmed to its size. Should a decoder
+  // ever need more room, it writes nothing, and the text is decoded again at its counted size.
+  Text text(static_cast<size_t>(count), u'\0');
+  int written = codepage::DecodeNarrow(page, bytes, count, text.data(), count);
+  if (written == 0) {
+    const int needed = codepage::DecodeNarrow(page, bytes, count, nullptr, 0);
+    text.assign(static_cast<size_t>(needed), u'\0');
+    written = codepage::DecodeNarrow(page, bytes, count, text.data(), needed);
+  }
   text.resize(static_cast<size_t>(written));
+  if (written < count) text.shrink_to_fit();
   // A decoder may produce U+0000 only from a zero byte, which CountBytes already excluded.
   return text;
 }

@@ -1,5 +1,6 @@
 #include "text/utf8_codec.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -54,6 +55,40 @@ char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
   return value;
 }
 
+// Decodes the well-formed sequence of two, three or four bytes at `cursor` and moves past it;
+// returns 0, with `cursor` left alone, for anything else, which DecodeOne then takes apart the
+// way Windows does. Text in other scripts than Latin is made of these, and a well-formed sequence
+// needs none of the per-byte checks of a broken one. Always inline: it is the inner step of each
+// of the decoding loops, which the compiler would otherwise share a call to.
+[[gnu::always_inline]] inline char32_t DecodeWellFormed(const uint8_t*& cursor,
+                                                        const uint8_t* end) {
+  const uint8_t* p = cursor;
+  const uint8_t lead = p[0];
+  const ptrdiff_t left = end - p;
+  if (lead < 0xE0) {
+    if (lead < 0xC2 || left < 2 || !IsContinuation(p[1])) return 0;
+    cursor = p + 2;
+    return (char32_t{lead} & 0x1F) << 6 | (p[1] & 0x3F);
+  }
+  if (lead < 0xF0) {
+    if (left < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) return 0;
+    const char32_t value =
+        (char32_t{lead} & 0x0F) << 12 | char32_t{p[1] & 0x3Fu} << 6 | (p[2] & 0x3F);
+    if (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF)) return 0;  // overlong, surrogate
+    cursor = p + 3;
+    return value;
+  }
+  if (lead > 0xF4 || left < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) ||
+      !IsContinuation(p[3])) {
+    return 0;
+  }
+  const char32_t value = (char32_t{lead} & 0x07) << 18 | char32_t{p[1] & 0x3Fu} << 12 |
+                         char32_t{p[2] & 0x3Fu} << 6 | (p[3] & 0x3F);
+  if (value < 0x10000 || value > 0x10FFFF) return 0;  // overlong, or beyond Unicode
+  cursor = p + 4;
+  return value;
+}
+
 // The number of ASCII bytes from `cursor` on, looked at eight at a time while it can: answers are
 // mostly ASCII, and each of those bytes decodes to the code unit of its own value.
 int AsciiRunLength(const uint8_t* cursor, const uint8_t* end) {
@@ -67,26 +102,93 @@ int AsciiRunLength(const uint8_t* cursor, const uint8_t* end) {
   return static_cast<int>(p - cursor);
 }
 
+// Only counts the code units a decoding gives, for the first of the two calls a caller makes.
+class UnitCounter {
+ public:
+  void Put(char16_t) { ++size_; }
+  template <typename Value>
+  void PutEach(const Value*, int count) {
+    size_ += count;
+  }
+  int Result() const { return size_; }
+
+ private:
+  int size_ = 0;
+};
+
+// Writes without looking at the room left, for callers that gave room for one code unit per
+// byte: no input needs more, since no sequence of bytes gives more units than it has bytes.
+class UncheckedWriter {
+ public:
+  explicit UncheckedWriter(char16_t* out) : out_(out) {}
+  void Put(char16_t unit) { out_[size_++] = unit; }
+  // Writes the ASCII bytes from `cursor` on as it finds them, eight at a time while it can, and
+  // returns where they end: one pass instead of measuring the run and then copying it.
+  const uint8_t* PutAsciiRun(const uint8_t* cursor, const uint8_t* end) {
+    constexpr uint64_t kHighBits = 0x8080808080808080u;
+    for (uint64_t word; end - cursor >= 8; cursor += 8) {
+      std::memcpy(&word, cursor, sizeof(word));
+      if ((word & kHighBits) != 0) break;
+      for (int i = 0; i < 8; ++i) out_[size_ + i] = cursor[i];
+      size_ += 8;
+    }
+    while (cursor < end && *cursor < 0x80) out_[size_++] = *cursor++;
+    return cursor;
+  }
+  int Result() const { return size_; }
+
+ private:
+  char16_t* out_;
+  int size_ = 0;
+};
+
+// Puts the run of ASCII bytes from `cursor` on and returns where it ends.
+template <typename Sink>
+const uint8_t* PutAsciiRun(const uint8_t* cursor, const uint8_t* end, Sink& sink) {
+  const int ascii = AsciiRunLength(cursor, end);
+  sink.PutEach(cursor, ascii);
+  return cursor + ascii;
+}
+
+const uint8_t* PutAsciiRun(const uint8_t* cursor, const uint8_t* end, UncheckedWriter& writer) {
+  return writer.PutAsciiRun(cursor, end);
+}
+
+template <typename Sink>
+int Decode(const uint8_t* cursor, const uint8_t* end, Sink& sink) {
+  for (;;) {
+    cursor = PutAsciiRun(cursor, end, sink);
+    // The run of other characters, up to the next ASCII byte.
+    while (cursor != end && *cursor >= 0x80) {
+      char32_t value = DecodeWellFormed(cursor, end);
+      if (value == 0) value = DecodeOne(cursor, end);
+      if (value >= 0x10000) {
+        sink.Put(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
+        sink.Put(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+      } else {
+        sink.Put(static_cast<char16_t>(value));
+      }
+    }
+    if (cursor == end) break;
+  }
+  return sink.Result();
+}
+
 }  // namespace
 
 int Utf8Decode(const char* bytes, int count, char16_t* out, int capacity) {
-  OutputSink<char16_t> sink(out, capacity);
   const auto* cursor = reinterpret_cast<const uint8_t*>(bytes);
   const uint8_t* end = cursor + (count > 0 ? count : 0);
-  for (;;) {
-    const int ascii = AsciiRunLength(cursor, end);
-    sink.PutEach(cursor, ascii);
-    cursor += ascii;
-    if (cursor == end) break;
-    const char32_t value = DecodeOne(cursor, end);
-    if (value >= 0x10000) {
-      sink.Put(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
-      sink.Put(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
-    } else {
-      sink.Put(static_cast<char16_t>(value));
-    }
+  if (out == nullptr) {
+    UnitCounter counter;
+    return Decode(cursor, end, counter);
   }
-  return sink.Result();
+  if (capacity >= end - cursor) {
+    UncheckedWriter writer(out);
+    return Decode(cursor, end, writer);
+  }
+  OutputSink<char16_t> sink(out, capacity);
+  return Decode(cursor, end, sink);
 }
 
 int Utf8Encode(const char16_t* units, int count, char* out, int capacity) {

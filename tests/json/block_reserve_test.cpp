@@ -25,7 +25,8 @@ class BlockReserveTest : public ::testing::Test {
     return block;
   }
 
-  BlockReserve reserve;
+  static constexpr size_t kMostKept = 4096;
+  BlockReserve reserve{kMostKept};
 };
 
 TEST_F(BlockReserveTest, ABlockGivenBackServesTheNextRequestItCovers) {
@@ -72,6 +73,20 @@ TEST_F(BlockReserveTest, KeepsNoMoreThanWasOnceInUse) {
   EXPECT_EQ(reserve.used_bytes(), 100u);
   reserve.GiveBack(small);
   EXPECT_EQ(reserve.kept_bytes(), 100u);
+}
+
+TEST_F(BlockReserveTest, KeepsNoMoreThanItsCap) {
+  void* first = TakeFilled(3000);
+  void* second = TakeFilled(1000);
+  void* third = TakeFilled(200);
+  reserve.GiveBack(first);
+  reserve.GiveBack(second);
+  EXPECT_EQ(reserve.kept_bytes(), 4000u);
+  reserve.GiveBack(third);
+  EXPECT_EQ(reserve.kept_bytes(), 4000u) << "200 more would pass the cap of 4096: freed";
+  EXPECT_EQ(reserve.used_bytes(), 0u);
+  EXPECT_EQ(TakeFilled(3000), first) << "the blocks within the cap are still kept";
+  reserve.GiveBack(first);
 }
 
 TEST_F(BlockReserveTest, MakingRoomFreesOnlyWhatItMust) {

@@ -164,46 +164,6 @@ TEST_F(ParserStrings, KeysWithAndWithoutEscapesMeet) {
 
 using ParserErrors = JsonTest;
 
-TEST_F(ParserErrors, EachMalformedTextHasItsMessage) {
-  struct Case {
-    Text text;
-    const char* message;
-  };
-  const Case cases[] = {
-      {u"", "Unexpected end of input"},
-      {u" \t\r\n", "Unexpected end of input"},
-      {u"1.", "Unexpected end of input"},
-      {u"-", "Unexpected end of input"},
-      {u"[", "Unexpected end of input"},
-      {u"tru", "Unexpected end of input"},
-      {u"\"open", "Unexpected end of input"},
-      {u"{\"a\"", "Unexpected end of input"},
-      {u"+1", "Unexpected character"},
-      {u".5", "Unexpected character"},
-      {u"[1,]", "Unexpected character"},
-      {u"[1 2]", "Unexpected character"},
-      {u"True", "Unexpected character"},
-      {u"nul1", "Unexpected character"},
-      {u"{} x", "Unexpected character"},
-      {u"1 2", "Unexpected character"},
-      {u"\uFEFF{}", "Unexpected character"},
-      {u"\f1", "Unexpected character"},
-      {u"{\"a\":1 \"b\":2}", "Unexpected character"},
-      {u"1.x", "Invalid numeric value"},
-      {u"-a", "Invalid numeric value"},
-      {u"1e+x", "Invalid numeric value"},
-      {u"1ex", "Invalid numeric value"},
-      {u"\"\\x\"", "Invalid escape sequence"},
-      {u"\"\\u12G4\"", "Invalid escape sequence"},
-      {u"{\"a\":1,}", "A member name (string) is expected"},
-      {u"{a:1}", "A member name (string) is expected"},
-      {u"{\"a\" 1}", "Expected a ':' character"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ErrorOf(c.text), c.message) << std::string(c.text.begin(), c.text.end());
-  }
-}
-
 TEST_F(ParserErrors, FirstErrorWinsAndCarriesItsOffset) {
   EXPECT_EQ(ErrorOf(u"[1, x, \"\\q\"]"), "Unexpected character");
   EXPECT_EQ(LastJsonError().offset, 4u);
@@ -213,7 +173,8 @@ TEST_F(ParserErrors, FirstErrorWinsAndCarriesItsOffset) {
   EXPECT_EQ(LastJsonError().message, nullptr);
 }
 
-TEST_F(ParserErrors, EachErrorIsReportedWhereTheParserStood) {
+// Each malformed text gives its message, reported at the code unit where the parser stood.
+TEST_F(ParserErrors, EachMalformedTextHasItsMessageWhereTheParserStood) {
   struct Case {
     Text text;
     const char* message;
@@ -222,24 +183,41 @@ TEST_F(ParserErrors, EachErrorIsReportedWhereTheParserStood) {
   const Case cases[] = {
       {u"", "Unexpected end of input", 0},
       {u"  ", "Unexpected end of input", 2},
+      {u" \t\r\n", "Unexpected end of input", 4},
+      {u"1.", "Unexpected end of input", 2},
+      {u"-", "Unexpected end of input", 1},
+      {u"[", "Unexpected end of input", 1},
       {u"[1,2", "Unexpected end of input", 4},
       {u"{\"a\":", "Unexpected end of input", 5},
       {u"{\"a\"", "Unexpected end of input", 4},
       {u"tru", "Unexpected end of input", 3},
       {u"\"abc", "Unexpected end of input", 4},
+      {u"\"open", "Unexpected end of input", 5},
       {u"\"a\\", "Unexpected end of input", 3},
       {u"\"\\u12", "Unexpected end of input", 5},
+      {u"+1", "Unexpected character", 0},
+      {u".5", "Unexpected character", 0},
+      {u"True", "Unexpected character", 0},
+      {u"\uFEFF{}", "Unexpected character", 0},
+      {u"\f1", "Unexpected character", 0},
       {u"trUe", "Unexpected character", 2},
+      {u"nul1", "Unexpected character", 3},
+      {u"1 2", "Unexpected character", 2},
+      {u"[1,]", "Unexpected character", 3},
       {u"[1 2]", "Unexpected character", 3},
       {u"{} x", "Unexpected character", 3},
+      {u"{\"a\":1 \"b\":2}", "Unexpected character", 7},
       {u"-a", "Invalid numeric value", 1},
       {u"1.x", "Invalid numeric value", 2},
+      {u"1ex", "Invalid numeric value", 2},
       {u"1e+x", "Invalid numeric value", 3},
+      {u"\"\\x\"", "Invalid escape sequence", 2},
       {u"\"ab\\x\"", "Invalid escape sequence", 4},
       {u"\"\\u12G4\"", "Invalid escape sequence", 5},
       {u"{\"k\\ty\":\"v\\u0000w\\q\"}", "Invalid escape sequence", 18},
       {u"{\"a\" 1}", "Expected a ':' character", 5},
       {u"{\"a\":1,}", "A member name (string) is expected", 7},
+      {u"{a:1}", "A member name (string) is expected", 1},
       {Text(1001, u'['), "Nesting too deep", 1000},
       {u"\"" + Text(2000, u'x') + u"\\n" + Text(10, u'y'), "Unexpected end of input", 2013},
   };
