@@ -2,11 +2,11 @@
 // buffer. Nothing thrown inside may cross into the host, so each body catches everything and
 // answers as the flow does when it cannot get a request through.
 #include "api/host_strings.h"
-#include "api/library_state.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
+#include "state/library_state.h"
 #include "text/block_heap.h"
 
 using namespace llmbridge;

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "api/library_state.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "http/http_request.h"
+#include "state/library_state.h"
 
 #ifndef LLMBRIDGE_IMAGE_ENDPOINT
 #define LLMBRIDGE_IMAGE_ENDPOINT "https://api.openai.com/v1/images/generations"

@@ -1,6 +1,5 @@
 #include "runtime/library_lifecycle.h"
 
-#include "api/library_state.h"
 #include "http/http_settings.h"
 #include "http/network.h"
 #include "json/json_memory.h"
@@ -11,6 +10,7 @@
 #include "runtime/library_locale.h"
 #include "runtime/private_heaps.h"
 #include "runtime/shell_layers.h"
+#include "state/library_state.h"
 #include "text/block_heap.h"
 #include "ui/window_layer.h"
 

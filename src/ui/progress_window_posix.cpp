@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 #include "ui/notice_window_posix.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_window.h"

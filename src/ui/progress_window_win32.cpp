@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "api/library_state.h"
-#include "runtime/module_instance_win32.h"
+#include "base/module_instance_win32.h"
+#include "state/library_state.h"
 #include "ui/centring.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_labels.h"

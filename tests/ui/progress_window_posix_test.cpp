@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_labels.h"
 #include "ui/progress_window.h"

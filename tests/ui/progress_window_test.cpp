@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "api/library_state.h"
-#include "runtime/event_queue.h"
+#include "base/event_queue.h"
+#include "state/library_state.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_window.h"
 #include "ui/window_class_win32.h"
