@@ -9,13 +9,7 @@
 #include <string>
 
 #include "library_exports.h"
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
+#include "terminal.h"
 
 namespace {
 
@@ -119,7 +113,7 @@ int RunChat(const LibraryExports& library, const Options& options) {
   int status = 0;
   const char* window = options.window ? "true" : "false";
   // Typed prompts echo on the terminal; prompts from a pipe are echoed so the transcript reads.
-  const bool typed = isatty(0) != 0;
+  const bool typed = llmbridge::host::StandardInputIsTerminal();
   std::string prompt;
   for (;;) {
     std::printf("you> ");

@@ -1,0 +1,9 @@
+#include <io.h>
+
+#include "terminal.h"
+
+namespace llmbridge::host {
+
+bool StandardInputIsTerminal() { return _isatty(0) != 0; }
+
+}  // namespace llmbridge::host
