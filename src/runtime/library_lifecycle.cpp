@@ -1,5 +1,6 @@
 #include "runtime/library_lifecycle.h"
 
+#include "base/build_facts.h"
 #include "http/http_settings.h"
 #include "http/network.h"
 #include "json/json_memory.h"
@@ -41,7 +42,7 @@ void StartLibrary() {
   InitHttpSettings();
   RegisterArrayOperations();
   InitJsonSlots();
-  GetLibraryState().VersionText = u"1.11";  // last: the library is ready once this is set
+  GetLibraryState().VersionText = kVersionText;  // last: the library is ready once this is set
 }
 
 // Menus, controls, drawing, image codecs and container operations release nothing: what they
