@@ -26,7 +26,7 @@ JsonValue* ParseAnswer(const Text& body) {
 
 ProgressWindowScope::ProgressWindowScope(const Text& show) {
   if (!TextsEqual(show, u"true")) return;
-  // Recorded for the state's sake only: nothing in the library reads them again.
+  // The state keeps what was made; nothing in the library reads it again.
   const ProgressWindowHandles made = OpenProgressWindow(0, 0, 220, 40);
   LibraryState& state = GetLibraryState();
   state.ProgressWindow = made.window;

@@ -11,9 +11,8 @@ layers=(
   "base"       # leaf helpers: module handle, event queue, handle registry, build facts
   "text"       # text values, conversions, the block heap
   "json http"  # answer documents; the transport
-  "state"      # LibraryState
-  "ui"         # the progress window
-  "flows"      # the request flows and the walkers over their answers
+  "state ui"   # LibraryState; the progress window, which hands what it made to its caller
+  "flows"      # the request flows, which record that in the state, and the answer walkers
   "runtime"    # start-up and shutdown, and the load-time layers
   "api"        # the exports and the entry function
 )
