@@ -6,6 +6,10 @@
  * same code page. Result strings belong to the library: never free them. Each one stays valid until
  * the library is unloaded.
  *
+ * The functions whose names end in W take and return UTF-16 strings instead, so that no text is
+ * lost to the code page; they share the conversation and the model list with their narrow twins.
+ * Prefer them for any text outside ASCII.
+ *
  * On 32-bit Windows the functions use __stdcall and are exported under their plain names
  * ("chat", not "_chat@28"); elsewhere they use the platform's default calling convention.
  */
@@ -22,6 +26,18 @@
 #define LLMBRIDGE_API __attribute__((visibility("default")))
 #else
 #define LLMBRIDGE_API
+#endif
+
+/* A UTF-16 code unit: wchar_t on Windows, char16_t elsewhere (in C, uint_least16_t, which is what
+ * C11's char16_t is). */
+#if defined(_WIN32)
+#include <stddef.h>
+typedef wchar_t llmbridge_wchar;
+#elif defined(__cplusplus)
+typedef char16_t llmbridge_wchar;
+#else
+#include <stdint.h>
+typedef uint_least16_t llmbridge_wchar;
 #endif
 
 #ifdef __cplusplus
@@ -50,6 +66,24 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void);
 
 /* Returns 0 and releases nothing: results stay valid until the library is unloaded. */
 LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void);
+
+/* The same four functions with NUL-terminated UTF-16 strings in and out. A lone surrogate in an
+ * argument is sent as U+FFFD. Results follow the same rule: the library's, valid until unload. */
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatW(
+    const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey,
+    const llmbridge_wchar* prompt, const llmbridge_wchar* maxTokens, const llmbridge_wchar* model,
+    const llmbridge_wchar* temperature, const llmbridge_wchar* showWindow);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL getmodelsW(
+    const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL imagenW(const llmbridge_wchar* apiKey,
+                                                            const llmbridge_wchar* prompt,
+                                                            const llmbridge_wchar* imageSize,
+                                                            const llmbridge_wchar* showWindow);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void);
+
+/* Empties the conversation, so that the next chat or chatW starts a new one; returns 0. The model
+ * list and earlier results stay as they are. */
+LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void);
 
 #ifdef __cplusplus
 }

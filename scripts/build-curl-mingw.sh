@@ -1,30 +1,22 @@
 #!/usr/bin/env bash
 # Builds a static libcurl for a MinGW-w64 target from Debian's own curl source package, with
-# Schannel (the Windows TLS) and nothing but HTTP and HTTPS. The result is cached: a second run
-# with the same prefix returns at once.
+# Schannel (the Windows TLS) and nothing but HTTP and HTTPS, out of the source tree that
+# scripts/fetch-deps.sh unpacked. The result is cached: a second run with the same prefix returns
+# at once.
 #
-#   scripts/build-curl-mingw.sh <host triplet> <work dir> <install prefix>
+#   scripts/build-curl-mingw.sh <host triplet> <folder holding curl-*/> <install prefix>
 set -euo pipefail
 
 host=$1
-work=$2
+sources=$2
 prefix=$3
 stamp="$prefix/.llmbridge-curl-built"
 [ -f "$stamp" ] && exit 0
 
-mkdir -p "$work"
-cd "$work"
-if ! ls -d curl-*/ >/dev/null 2>&1; then
-  apt-get source --download-only curl >/dev/null 2>&1 || {
-    echo "build-curl-mingw: 'apt-get source curl' failed; run scripts/install-deps.sh first" >&2
-    exit 1
-  }
-  # Unpack with Debian's patches applied; no autoreconf, so upstream's Makefile.in stays in use.
-  dpkg-source --no-check -x curl_*.dsc >/dev/null
-fi
-src=$(ls -d "$work"/curl-*/ | head -n 1)
+src=$(ls -d "$sources"/curl-*/ 2>/dev/null | head -n 1)
+[ -n "$src" ] || { echo "build-curl-mingw: no curl source in $sources; run scripts/install-deps.sh" >&2; exit 1; }
 
-build="$work/build-$host"
+build="$prefix-build"
 rm -rf "$build"
 mkdir -p "$build"
 cd "$build"

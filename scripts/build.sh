@@ -5,30 +5,31 @@
 #   build/win32       llmbridge.dll for 32-bit Windows (the product) and its tests
 #   build/win64       the same sources for 64-bit Windows, whose tests Wine runs natively
 #   build/fuzz        the JSON fuzzer (clang, libFuzzer)
-# libcurl for MinGW is built once into build/deps and reused.
+# libcurl for MinGW is built once into build/deps and reused. Everything fetched comes from
+# scripts/install-deps.sh beforehand; this script needs no network.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LLMBRIDGE_BUILD_DIR:-$root/build}
+deps="$build/deps"
 mkdir -p "$build"
 
-# Both libcurl builds are mostly serial configure scripts: running them side by side uses both cores.
-"$root/scripts/build-curl-mingw.sh" i686-w64-mingw32 "$build/deps/curl-src-i686" "$build/deps/curl-i686" &
+# Both libcurl builds are mostly serial configure scripts: running them side by side uses both
+# cores. Both are waited for, and each failure is reported.
+"$root/scripts/build-curl-mingw.sh" i686-w64-mingw32 "$deps/curl-src" "$deps/curl-i686" &
 curl32=$!
-"$root/scripts/build-curl-mingw.sh" x86_64-w64-mingw32 "$build/deps/curl-src-x86_64" "$build/deps/curl-x86_64" &
+"$root/scripts/build-curl-mingw.sh" x86_64-w64-mingw32 "$deps/curl-src" "$deps/curl-x86_64" &
 curl64=$!
-wait $curl32
-wait $curl64
+curl_failed=()
+wait $curl32 || curl_failed+=(i686)
+wait $curl64 || curl_failed+=(x86_64)
+if [ ${#curl_failed[@]} -gt 0 ]; then
+  echo "build: the MinGW libcurl build failed for ${curl_failed[*]}" >&2
+  exit 1
+fi
 echo "build: libcurl for MinGW ready after $SECONDS s"
 
-# koffi for the Node.js example, from the npm registry at the version the example names. Its
-# package carries prebuilt binaries for every platform, so nothing is compiled.
-node_modules="$build/deps/node/node_modules"
-if ! cmp -s "$root/examples/node/package.json" "$build/deps/node/package.json" ||
-   [ ! -d "$node_modules/koffi" ]; then
-  mkdir -p "$build/deps/node"
-  cp "$root/examples/node/package.json" "$build/deps/node/"
-  (cd "$build/deps/node" && npm install --no-audit --no-fund --no-package-lock --silent)
-fi
+# The npm folders and the Windows node.exe hosts, as scripts/fetch-deps.sh left them.
+npm_folders=(-DLLMBRIDGE_NODE_MODULES="$deps/node/node_modules" -DLLMBRIDGE_NPM_PEERS="$deps/npm-peers/node_modules")
 
 # Configuring an existing tree again is quick and picks up options added since it was made.
 configure() {
@@ -36,15 +37,15 @@ configure() {
   shift
   cmake -S "$root" -B "$build/$dir" -G Ninja "$@" >/dev/null
 }
-configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_HOST_EXAMPLES=ON \
-  -DLLMBRIDGE_NODE_MODULES="$node_modules"
+configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_HOST_EXAMPLES=ON "${npm_folders[@]}"
 configure linux-asan -DCMAKE_BUILD_TYPE=Debug -DLLMBRIDGE_SANITIZE=ON
 for arch in i686 x86_64; do
-  dir=win32
-  [ $arch = x86_64 ] && dir=win64
+  dir=win32 node=x86
+  [ $arch = x86_64 ] && dir=win64 node=x64
   configure $dir -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" \
-    -DLLMBRIDGE_CURL_PREFIX="$build/deps/curl-$arch" -DLLMBRIDGE_WINE_PREFIX="$build/wine-prefix" \
-    -DLLMBRIDGE_MOCKSERVER="$build/linux/bin/llmbridge-mockserver"
+    -DLLMBRIDGE_CURL_PREFIX="$deps/curl-$arch" -DLLMBRIDGE_WINE_PREFIX="$build/wine-prefix" \
+    -DLLMBRIDGE_MOCKSERVER="$build/linux/bin/llmbridge-mockserver" \
+    -DLLMBRIDGE_WINDOWS_NODE="$deps/node-win-$node/node.exe" "${npm_folders[@]}"
 done
 
 # The JSON fuzzer: clang with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.

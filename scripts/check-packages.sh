@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the packages scripts/package.sh made in dist/, as someone unpacking them meets them: the
-# checksums, the exact contents, each DLL's architecture and tables, the C example built from the
-# win64 package and run under Wine, and the Linux tree used through find_package, pkg-config, its
-# own tools and the Python example. Needs the build trees and the Wine prefix of scripts/build.sh
+# checksums, the exact contents, each DLL's architecture and tables, the C example built from each
+# Windows package and run under Wine, and the Linux tree used through find_package, pkg-config,
+# its own tools and the Python example. Needs the build trees and the Wine prefix of scripts/build.sh
 # and scripts/setup-wine.sh.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -79,16 +79,19 @@ run "$linux_name Python example against its own mock server" \
   "$root/tests/e2e/host_example_test.sh" "$tree/bin/llmbridge-mockserver" \
   python3 "$tree/share/doc/llmbridge/examples/python/chat.py" --library "$tree/lib/libllmbridge.so"
 
-# The C example as a 64-bit Windows user builds it from the package, under 64-bit Wine. (The
-# 32-bit DLL's C host runs in the win32 tree's tests; under emulation each Wine start takes minutes.)
-win64="$work/llmbridge-$version-win64"
-if x86_64-w64-mingw32-gcc -I"$win64" "$win64/examples/c/chat.c" -o "$win64/chat.exe" >"$work/out" 2>&1; then
-  run "llmbridge-$version-win64 C example under Wine" \
-    "$root/tests/e2e/host_example_test.sh" "$tree/bin/llmbridge-mockserver" \
-    "$root/scripts/wine-run.sh" "$build/wine-prefix" /usr/lib/wine/wine64 "$win64/chat.exe"
-else
-  fail "the win64 package's C example does not build"
-  sed 's/^/    /' "$work/out"
-fi
+# The C example as a Windows user builds it from each package, under Wine of the same width.
+for width in win32 win64; do
+  package="$work/llmbridge-$version-$width"
+  compiler=i686-w64-mingw32-gcc loader=/usr/lib/wine/wine
+  [ $width = win64 ] && compiler=x86_64-w64-mingw32-gcc loader=/usr/lib/wine/wine64
+  if $compiler -I"$package" "$package/examples/c/chat.c" -o "$package/chat.exe" >"$work/out" 2>&1; then
+    run "llmbridge-$version-$width C example under Wine" \
+      "$root/tests/e2e/host_example_test.sh" "$tree/bin/llmbridge-mockserver" \
+      "$root/scripts/wine-run.sh" "$build/wine-prefix" $loader "$package/chat.exe"
+  else
+    fail "the $width package's C example does not build"
+    sed 's/^/    /' "$work/out"
+  fi
+done
 
 [ $failures -eq 0 ] && echo "packages: all checks passed" || { echo "packages: $failures checks failed"; exit 1; }

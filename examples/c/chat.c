@@ -1,24 +1,28 @@
 /*
- * A two-turn conversation through llmbridge from C on Windows, loading the DLL at run time the way
- * most hosts do.
+ * A conversation through llmbridge from C on Windows, loading the DLL at run time the way most
+ * hosts do, with the UTF-16 exports: wchar_t text in and out, so any language arrives intact.
  *
  *     x86_64-w64-mingw32-gcc -I../../include chat.c -o chat.exe     (or i686-w64-mingw32-gcc; cl)
  *     chat.exe [--library PATH] [--server HOST:PORT] [--key KEY] [--model NAME]
  *
- * The library keeps the conversation between calls, so the second question can refer to the first.
+ * The library keeps the conversation between calls, so the second question can refer to the first;
+ * newchat starts a new one.
  */
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 #include "llmbridge.h"
 
 /* LLMBRIDGE_CALL is __stdcall on 32-bit Windows; calling through a pointer of another convention
  * corrupts the stack there. */
-typedef const char*(LLMBRIDGE_CALL* ChatFunction)(const char*, const char*, const char*, const char*,
-                                                  const char*, const char*, const char*);
-typedef const char*(LLMBRIDGE_CALL* GetModelsFunction)(const char*, const char*);
-typedef const char*(LLMBRIDGE_CALL* VersionFunction)(void);
+typedef const wchar_t*(LLMBRIDGE_CALL* ChatFunction)(const wchar_t*, const wchar_t*, const wchar_t*,
+                                                     const wchar_t*, const wchar_t*, const wchar_t*,
+                                                     const wchar_t*);
+typedef const wchar_t*(LLMBRIDGE_CALL* GetModelsFunction)(const wchar_t*, const wchar_t*);
+typedef const wchar_t*(LLMBRIDGE_CALL* VersionFunction)(void);
+typedef int(LLMBRIDGE_CALL* NewChatFunction)(void);
 
 /* GetProcAddress gives a generic function pointer; void (*)(void) is the type that casts to any
  * other function type without complaint. */
@@ -27,21 +31,51 @@ static AnyFunction Find(HMODULE library, const char* name) {
   return (AnyFunction)GetProcAddress(library, name);
 }
 
-static int IsError(const char* reply) {
-  return strcmp(reply, "Request Failed") == 0 || strncmp(reply, "Api Error code: ", 16) == 0;
+static int IsError(const wchar_t* reply) {
+  return wcscmp(reply, L"Request Failed") == 0 || wcsncmp(reply, L"Api Error code: ", 16) == 0;
+}
+
+/* Writes `count` UTF-16 units to `stream` as UTF-8 (the console is switched to UTF-8 below). */
+static void PrintText(FILE* stream, const wchar_t* text, int count) {
+  char bytes[4096];
+  while (count > 0) {
+    int units = count < 1024 ? count : 1024;
+    /* Keep a surrogate pair together. */
+    if (units < count && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, units, bytes, sizeof bytes, NULL, NULL);
+    fwrite(bytes, 1, (size_t)length, stream);
+    text += units;
+    count -= units;
+  }
+}
+
+static void PrintLine(FILE* stream, const char* label, const wchar_t* text) {
+  fputs(label, stream);
+  PrintText(stream, text, (int)wcslen(text));
+  fputc('\n', stream);
 }
 
 /* Prints the carriage-return separated model list as "a, b, c". */
-static void PrintModels(const char* models) {
+static void PrintModels(const wchar_t* models) {
   printf("models: ");
-  if (*models == '\0') printf("(none)");
-  for (; *models != '\0'; ++models) {
-    if (*models == '\r')
+  if (*models == L'\0') printf("(none)");
+  while (*models != L'\0') {
+    const wchar_t* end = wcschr(models, L'\r');
+    int length = end != NULL ? (int)(end - models) : (int)wcslen(models);
+    PrintText(stdout, models, length);
+    models += length;
+    if (*models == L'\r') {
       printf(", ");
-    else
-      putchar(*models);
+      ++models;
+    }
   }
   putchar('\n');
+}
+
+/* A command-line argument (ASCII: an address, a key, a model name) as a wide string. */
+static const wchar_t* Widen(const char* text, wchar_t* buffer, int capacity) {
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, capacity) == 0) buffer[0] = L'\0';
+  return buffer;
 }
 
 int main(int argc, char** argv) {
@@ -68,31 +102,47 @@ int main(int argc, char** argv) {
     fprintf(stderr, "error: cannot load %s (error %lu)\n", library_path, GetLastError());
     return 2;
   }
-  ChatFunction chat_export = (ChatFunction)Find(library, "chat");
-  GetModelsFunction getmodels_export = (GetModelsFunction)Find(library, "getmodels");
-  VersionFunction version_export = (VersionFunction)Find(library, "checkdllversion");
-  if (chat_export == NULL || getmodels_export == NULL || version_export == NULL) {
+  ChatFunction chat_export = (ChatFunction)Find(library, "chatW");
+  GetModelsFunction getmodels_export = (GetModelsFunction)Find(library, "getmodelsW");
+  VersionFunction version_export = (VersionFunction)Find(library, "checkdllversionW");
+  NewChatFunction newchat_export = (NewChatFunction)Find(library, "newchat");
+  if (chat_export == NULL || getmodels_export == NULL || version_export == NULL ||
+      newchat_export == NULL) {
     fprintf(stderr, "error: %s lacks the llmbridge exports\n", library_path);
     return 2;
   }
+  SetConsoleOutputCP(CP_UTF8);
+  wchar_t wide_server[256], wide_key[256], wide_model[256];
+  Widen(server, wide_server, 256);
+  Widen(key, wide_key, 256);
+  Widen(model, wide_model, 256);
 
   /* Every result belongs to the library and stays valid until it is unloaded: read it, never
    * free it. */
-  printf("llmbridge %s\n", version_export());
-  PrintModels(getmodels_export(server, key));
+  PrintLine(stdout, "llmbridge ", version_export());
+  PrintModels(getmodels_export(wide_server, wide_key));
 
-  static const char* const questions[] = {"What is the capital of France?",
-                                          "And what did I ask you first?"};
+  /* Two conversations; the NULL between them starts the second with newchat. Its question is
+   * CJK, Cyrillic, an emoji and e with a combining accent. */
+  static const wchar_t* const questions[] = {
+      L"What is the capital of France?", L"And what did I ask you first?", NULL,
+      L"\u4e2d\u6587 \u041f\u0440\u0438\u0432\u0435\u0442 \U0001F600 e\u0301"};
   int status = 0;
   for (size_t i = 0; i < sizeof questions / sizeof questions[0]; ++i) {
-    printf("you> %s\n", questions[i]);
-    const char* reply = chat_export(server, key, questions[i], "200", model, "0.7", "false");
+    if (questions[i] == NULL) {
+      newchat_export();
+      printf("(new conversation)\n");
+      continue;
+    }
+    PrintLine(stdout, "you> ", questions[i]);
+    const wchar_t* reply =
+        chat_export(wide_server, wide_key, questions[i], L"200", wide_model, L"0.7", L"false");
     if (reply == NULL || IsError(reply)) {
-      fprintf(stderr, "error: %s\n", reply != NULL ? reply : "the library could not allocate its reply");
+      PrintLine(stderr, "error: ", reply != NULL ? reply : L"the library could not allocate its reply");
       status = 1;
       break;
     }
-    printf("assistant> %s\n", reply);
+    PrintLine(stdout, "assistant> ", reply);
   }
   FreeLibrary(library);
   return status;

@@ -1,13 +1,16 @@
-// A two-turn conversation through llmbridge from C#, with P/Invoke.
+// A conversation through llmbridge from C#, with P/Invoke and the UTF-16 exports.
 //
 //     mcs Chat.cs && mono Chat.exe [--server HOST:PORT] [--key KEY] [--model NAME]      (Mono)
 //     csc Chat.cs && Chat.exe ...                                                       (.NET on Windows)
 //
 // The library is loaded as "llmbridge": llmbridge.dll beside the program on Windows,
 // libllmbridge.so on the library path (LD_LIBRARY_PATH) elsewhere. The library keeps the
-// conversation between calls, so the second question can refer to the first.
+// conversation between calls, so the second question can refer to the first; NewChat starts a new
+// one. The exports ending in W take and return UTF-16, which is what a .NET string holds, so any
+// language and any emoji arrive intact.
 using System;
 using System.Runtime.InteropServices;
+using System.Text;
 
 static class Llmbridge
 {
@@ -15,19 +18,23 @@ static class Llmbridge
 
     // Results are declared IntPtr, not string: for a string result the marshaller frees the
     // returned buffer, which belongs to the library, and the host crashes. Text() copies it instead.
+    // CharSet.Unicode passes every string as UTF-16 (LPWStr), on Windows and under Mono alike.
     // StdCall is what 32-bit Windows needs; 64-bit Windows and Linux ignore it.
-    [DllImport(Library, EntryPoint = "chat", CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi)]
+    [DllImport(Library, EntryPoint = "chatW", CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Unicode)]
     static extern IntPtr ChatExport(string server, string key, string prompt, string maxTokens,
                                     string model, string temperature, string showWindow);
 
-    [DllImport(Library, EntryPoint = "getmodels", CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi)]
+    [DllImport(Library, EntryPoint = "getmodelsW", CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Unicode)]
     static extern IntPtr GetModelsExport(string server, string key);
 
-    [DllImport(Library, EntryPoint = "checkdllversion", CallingConvention = CallingConvention.StdCall)]
+    [DllImport(Library, EntryPoint = "checkdllversionW", CallingConvention = CallingConvention.StdCall)]
     static extern IntPtr CheckDllVersionExport();
 
-    // Copies a result in the ANSI code page (UTF-8 under Mono on Linux) into a managed string.
-    static string Text(IntPtr result) => Marshal.PtrToStringAnsi(result) ?? "";
+    [DllImport(Library, EntryPoint = "newchat", CallingConvention = CallingConvention.StdCall)]
+    static extern int NewChatExport();
+
+    // Copies a UTF-16 result into a managed string.
+    static string Text(IntPtr result) => Marshal.PtrToStringUni(result) ?? "";
 
     public static string Chat(string server, string key, string prompt, int maxTokens, string model,
                               double temperature) =>
@@ -42,6 +49,8 @@ static class Llmbridge
     }
 
     public static string Version() => Text(CheckDllVersionExport());
+
+    public static void NewChat() => NewChatExport();
 
     public static bool IsError(string reply) =>
         reply == "Request Failed" || reply.StartsWith("Api Error code: ", StringComparison.Ordinal);
@@ -68,20 +77,34 @@ static class Program
             }
         }
 
+        // Replies may hold any character; write them as UTF-8 whatever the console's setting.
+        Console.OutputEncoding = new UTF8Encoding(false);
         Console.WriteLine("llmbridge " + Llmbridge.Version());
         string[] models = Llmbridge.Models(server, key);
         Console.WriteLine("models: " + (models.Length > 0 ? string.Join(", ", models) : "(none)"));
 
-        foreach (string question in new[] { "What is the capital of France?", "And what did I ask you first?" })
+        string[][] conversations = {
+            new[] { "What is the capital of France?", "And what did I ask you first?" },
+            new[] { "\u4e2d\u6587 \u041f\u0440\u0438\u0432\u0435\u0442 \U0001F600 e\u0301" },
+        };
+        for (int number = 0; number < conversations.Length; number++)
         {
-            Console.WriteLine("you> " + question);
-            string reply = Llmbridge.Chat(server, key, question, 200, model, 0.7);
-            if (Llmbridge.IsError(reply))
+            if (number > 0)
             {
-                Console.Error.WriteLine("error: " + reply);
-                return 1;
+                Llmbridge.NewChat();
+                Console.WriteLine("(new conversation)");
             }
-            Console.WriteLine("assistant> " + reply);
+            foreach (string question in conversations[number])
+            {
+                Console.WriteLine("you> " + question);
+                string reply = Llmbridge.Chat(server, key, question, 200, model, 0.7);
+                if (Llmbridge.IsError(reply))
+                {
+                    Console.Error.WriteLine("error: " + reply);
+                    return 1;
+                }
+                Console.WriteLine("assistant> " + reply);
+            }
         }
         return 0;
     }

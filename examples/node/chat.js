@@ -1,10 +1,12 @@
 #!/usr/bin/env node
-// A two-turn conversation through llmbridge from Node.js, with the koffi FFI package.
+// A conversation through llmbridge from Node.js, with the koffi FFI package and the UTF-16 exports.
 //
 //     npm install
 //     node chat.js [--library PATH] [--server HOST:PORT] [--key KEY] [--model NAME]
 //
-// The library keeps the conversation between calls, so the second question can refer to the first.
+// The library keeps the conversation between calls, so the second question can refer to the first;
+// newchat() starts a new one. The exports ending in W take and return UTF-16 text, so any language
+// and any emoji arrive intact.
 'use strict';
 
 const koffi = require('koffi');
@@ -14,16 +16,18 @@ const defaultLibrary = process.platform === 'win32' ? 'llmbridge.dll' : './libll
 
 function load(path) {
   const library = koffi.load(path);
-  // __stdcall is what 32-bit Windows needs; koffi ignores it everywhere else. A `const char *`
-  // result is copied into a JS string and left alone: it belongs to the library, never free it.
-  // koffi reads and writes `const char *` as UTF-8: keep to ASCII unless the library's ANSI code
-  // page is UTF-8 too.
+  // __stdcall is what 32-bit Windows needs; koffi ignores it everywhere else. koffi converts JS
+  // strings to and from `const char16_t *` as UTF-16, on every platform. A result is copied into
+  // a JS string and left alone: it belongs to the library, never free it.
   return {
-    chat: library.func('const char * __stdcall chat(const char *server, const char *key, ' +
-                       'const char *prompt, const char *maxTokens, const char *model, ' +
-                       'const char *temperature, const char *showWindow)'),
-    getmodels: library.func('const char * __stdcall getmodels(const char *server, const char *key)'),
-    checkdllversion: library.func('const char * __stdcall checkdllversion(void)'),
+    chat: library.func('const char16_t * __stdcall chatW(const char16_t *server, ' +
+                       'const char16_t *key, const char16_t *prompt, const char16_t *maxTokens, ' +
+                       'const char16_t *model, const char16_t *temperature, ' +
+                       'const char16_t *showWindow)'),
+    getmodels: library.func('const char16_t * __stdcall getmodelsW(const char16_t *server, ' +
+                            'const char16_t *key)'),
+    checkdllversion: library.func('const char16_t * __stdcall checkdllversionW(void)'),
+    newchat: library.func('int __stdcall newchat(void)'),
   };
 }
 
@@ -43,15 +47,25 @@ function main() {
   const models = llmbridge.getmodels(options.server, options.key);
   console.log('models:', models ? models.split('\r').join(', ') : '(none)');
 
-  for (const question of ['What is the capital of France?', 'And what did I ask you first?']) {
-    console.log('you>', question);
-    const reply = llmbridge.chat(options.server, options.key, question, '200', options.model, '0.7',
-                                 'false');
-    if (isError(reply)) {
-      console.error('error:', reply);
-      return 1;
+  const conversations = [
+    ['What is the capital of France?', 'And what did I ask you first?'],
+    ['\u4e2d\u6587 \u041f\u0440\u0438\u0432\u0435\u0442 \u{1F600} e\u0301'],
+  ];
+  for (const [number, questions] of conversations.entries()) {
+    if (number > 0) {
+      llmbridge.newchat();
+      console.log('(new conversation)');
     }
-    console.log('assistant>', reply);
+    for (const question of questions) {
+      console.log('you>', question);
+      const reply = llmbridge.chat(options.server, options.key, question, '200', options.model,
+                                   '0.7', 'false');
+      if (isError(reply)) {
+        console.error('error:', reply);
+        return 1;
+      }
+      console.log('assistant>', reply);
+    }
   }
   return 0;
 }

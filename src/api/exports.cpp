@@ -1,6 +1,9 @@
 // The exported functions. Each converts its arguments, runs its flow and hands back a result
 // buffer. Nothing thrown inside may cross into the host, so each body catches everything and
 // answers as the flow does when it cannot get a request through.
+//
+// The narrow exports and their UTF-16 twins (the names ending in W) run the same body on the same
+// state; only the host strings differ (api/host_strings.h), so every body below exists once.
 #include "api/host_strings.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
@@ -13,13 +16,65 @@ using namespace llmbridge;
 
 namespace {
 
+template <typename Strings>
+using HostString = const typename Strings::Unit*;
+
 // The result when a flow could not finish (only a failed allocation throws): the given text, or
 // null when not even that buffer can be made, as when ToNarrow finds no room.
-const char* FallbackResult(const char16_t* text) noexcept {
+template <typename Strings>
+HostString<Strings> FallbackResult(const char16_t* text) noexcept {
   try {
-    return ReturnText(text);
+    return Strings::Result(text);
   } catch (...) {
     return nullptr;
+  }
+}
+
+template <typename Strings>
+HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strings> apiKey,
+                             HostString<Strings> prompt, HostString<Strings> maxTokens,
+                             HostString<Strings> model, HostString<Strings> temperature,
+                             HostString<Strings> showWindow) {
+  try {
+    const ChatArguments arguments{Strings::Argument(serverAddress), Strings::Argument(apiKey),
+                                  Strings::Argument(prompt),        Strings::Argument(maxTokens),
+                                  Strings::Argument(model),         Strings::Argument(temperature),
+                                  Strings::Argument(showWindow)};
+    return Strings::Result(Chat(arguments));
+  } catch (...) {
+    // A half-made exchange must not leave a user turn without its reply in the conversation.
+    GetLibraryState().ConversationLog.clear();
+    return FallbackResult<Strings>(u"Request Failed");
+  }
+}
+
+template <typename Strings>
+HostString<Strings> GetModelsBody(HostString<Strings> serverAddress, HostString<Strings> apiKey) {
+  try {
+    return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey)));
+  } catch (...) {
+    return FallbackResult<Strings>(u"");
+  }
+}
+
+template <typename Strings>
+HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> prompt,
+                               HostString<Strings> imageSize, HostString<Strings> showWindow) {
+  try {
+    const ImageArguments arguments{Strings::Argument(apiKey), Strings::Argument(prompt),
+                                   Strings::Argument(imageSize), Strings::Argument(showWindow)};
+    return Strings::Result(GenerateImage(ImageEndpoint(), arguments));
+  } catch (...) {
+    return FallbackResult<Strings>(u"Request Failed");
+  }
+}
+
+template <typename Strings>
+HostString<Strings> CheckDllVersionBody() {
+  try {
+    return Strings::Result(GetLibraryState().VersionText);
+  } catch (...) {
+    return nullptr;  // only a failed allocation can throw here, as when ToNarrow finds no room
   }
 }
 
@@ -31,49 +86,56 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const c
                                               const char* prompt, const char* maxTokens,
                                               const char* model, const char* temperature,
                                               const char* showWindow) {
-  try {
-    const ChatArguments arguments{ArgumentText(serverAddress), ArgumentText(apiKey),
-                                  ArgumentText(prompt),        ArgumentText(maxTokens),
-                                  ArgumentText(model),         ArgumentText(temperature),
-                                  ArgumentText(showWindow)};
-    return ReturnText(Chat(arguments));
-  } catch (...) {
-    // A half-made exchange must not leave a user turn without its reply in the conversation.
-    GetLibraryState().ConversationLog.clear();
-    return FallbackResult(u"Request Failed");
-  }
+  return ChatBody<AnsiStrings>(serverAddress, apiKey, prompt, maxTokens, model, temperature,
+                               showWindow);
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL getmodels(const char* serverAddress, const char* apiKey) {
-  try {
-    return ReturnText(ListModels(ArgumentText(serverAddress), ArgumentText(apiKey)));
-  } catch (...) {
-    return FallbackResult(u"");
-  }
+  return GetModelsBody<AnsiStrings>(serverAddress, apiKey);
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL imagen(const char* apiKey, const char* prompt,
                                                 const char* imageSize, const char* showWindow) {
-  try {
-    const ImageArguments arguments{ArgumentText(apiKey), ArgumentText(prompt),
-                                   ArgumentText(imageSize), ArgumentText(showWindow)};
-    return ReturnText(GenerateImage(ImageEndpoint(), arguments));
-  } catch (...) {
-    return FallbackResult(u"Request Failed");
-  }
+  return ImagenBody<AnsiStrings>(apiKey, prompt, imageSize, showWindow);
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
-  try {
-    return ReturnText(GetLibraryState().VersionText);
-  } catch (...) {
-    return nullptr;  // only a failed allocation can throw here, as when ToNarrow finds no room
-  }
+  return CheckDllVersionBody<AnsiStrings>();
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void) {
   // Returned buffers live until unload; freeing a null block keeps the call harmless.
   FreeBlock(nullptr);
+  return 0;
+}
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL
+chatW(const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey,
+      const llmbridge_wchar* prompt, const llmbridge_wchar* maxTokens, const llmbridge_wchar* model,
+      const llmbridge_wchar* temperature, const llmbridge_wchar* showWindow) {
+  return ChatBody<WideStrings>(serverAddress, apiKey, prompt, maxTokens, model, temperature,
+                               showWindow);
+}
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL getmodelsW(const llmbridge_wchar* serverAddress,
+                                                               const llmbridge_wchar* apiKey) {
+  return GetModelsBody<WideStrings>(serverAddress, apiKey);
+}
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL imagenW(const llmbridge_wchar* apiKey,
+                                                            const llmbridge_wchar* prompt,
+                                                            const llmbridge_wchar* imageSize,
+                                                            const llmbridge_wchar* showWindow) {
+  return ImagenBody<WideStrings>(apiKey, prompt, imageSize, showWindow);
+}
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void) {
+  return CheckDllVersionBody<WideStrings>();
+}
+
+LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
+  // Only the conversation starts over: the model list, the image result and the last reply stay.
+  GetLibraryState().ConversationLog.clear();
   return 0;
 }
 

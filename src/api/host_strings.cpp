@@ -2,13 +2,24 @@
 
 #include "state/library_state.h"
 #include "text/narrow_text.h"
+#include "text/wide_text.h"
 
 namespace llmbridge {
 
-Text ArgumentText(const char* argument) { return FromNarrow(argument, -1, NarrowEncoding::Ansi); }
+Text AnsiStrings::Argument(const char* argument) {
+  return FromNarrow(argument, -1, NarrowEncoding::Ansi);
+}
 
-const char* ReturnText(const Text& result) {
+const char* AnsiStrings::Result(const Text& result) {
   const char* buffer = ToNarrow(result);
+  GetLibraryState().ReturnBuffer = buffer;
+  return buffer;
+}
+
+Text WideStrings::Argument(const llmbridge_wchar* argument) { return FromWide(argument); }
+
+const llmbridge_wchar* WideStrings::Result(const Text& result) {
+  const llmbridge_wchar* buffer = ToWide<llmbridge_wchar>(result);
   GetLibraryState().ReturnBuffer = buffer;
   return buffer;
 }

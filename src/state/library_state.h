@@ -13,7 +13,7 @@ struct LibraryState {
   Text ModelList;          // ids of the last listing that found one, separated by CR
   int32_t ModelCount = 0;  // 0 until the current listing has found its first id
   Text ImageResult;        // the last string found in an image answer
-  const char* ReturnBuffer = nullptr;  // the last buffer handed to the host; never freed by us
+  const void* ReturnBuffer = nullptr;  // the last buffer handed to the host; never freed by us
   Text VersionText;                    // set last during start-up
   // The progress window and its two labels as the platform identifies them (null when absent or
   // when the platform draws the lines itself). Recorded when opened, never read by the library.

@@ -6,12 +6,37 @@
 #include <clocale>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "library_exports.h"
 #include "support/loopback_server.h"
 
 namespace llmbridge::testing {
 namespace {
+
+// Text no Western code page holds: CJK, Cyrillic, an emoji (a surrogate pair) and a combining
+// mark, as UTF-16 and as the UTF-8 bytes a request carries.
+#define LLMBRIDGE_UNICODE_SAMPLE \
+  "\u4E2D\u6587 \u041F\u0440\u0438\u0432\u0435\u0442 \U0001F600 e\u0301"
+const std::u16string kSample16 = u"" LLMBRIDGE_UNICODE_SAMPLE;
+const std::string kSample8 = u8"" LLMBRIDGE_UNICODE_SAMPLE;
+
+using HostWide = std::basic_string<llmbridge_wchar>;
+
+HostWide Wide(const std::u16string& text) { return HostWide(text.begin(), text.end()); }
+HostWide Wide(const std::string& ascii) { return HostWide(ascii.begin(), ascii.end()); }
+
+// A wide result, read up to its terminating zero.
+std::u16string Read(const llmbridge_wchar* result) {
+  std::u16string text;
+  for (; result != nullptr && *result != 0; ++result)
+    text.push_back(static_cast<char16_t>(*result));
+  return text;
+}
+
+std::string UserTurn(const std::string& content) {
+  return "{\"role\": \"user\", \"content\": \"" + content + "\"}";
+}
 
 std::string ChatAnswer(const std::string& content) {
   return "{\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
@@ -40,11 +65,15 @@ TEST_F(HostProgram, VersionResultsAreNewBuffersThatStayReadable) {
   EXPECT_EQ(exports_.FreeMem(), 0);
   EXPECT_STREQ(first, "1.11");
   EXPECT_STREQ(second, "1.11");
+  const llmbridge_wchar* wide = exports_.checkdllversionW();
+  EXPECT_NE(static_cast<const void*>(wide), static_cast<const void*>(second));
+  EXPECT_EQ(Read(wide), u"1.11");
 }
 
 TEST_F(HostProgram, OnlyThePlainNamesAreExported) {
-  for (const char* hidden : {"_chat@28", "chat@28", "_checkdllversion@0", "checkdllversion@0",
-                             "_FreeMem@0", "StartLibrary", "DllMain"}) {
+  for (const char* hidden :
+       {"_chat@28", "chat@28", "_checkdllversion@0", "checkdllversion@0", "_FreeMem@0", "_chatW@28",
+        "chatW@28", "_newchat@0", "StartLibrary", "DllMain"}) {
     EXPECT_EQ(library_.Find(hidden), nullptr) << hidden;
   }
 }
@@ -74,6 +103,66 @@ TEST_F(HostProgram, AConversationThroughTheExports) {
       << body;
 }
 
+// UTF-16 in, UTF-8 on the wire, UTF-16 out: nothing is lost, raw or escaped, and a lone
+// surrogate is sent as U+FFFD.
+TEST_F(HostProgram, WideExportsKeepEveryCharacter) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{\"data\": [{\"id\": \"" + kSample8 + "\"}, {\"id\": \"m2\"}]}"));
+  server.Script(HttpReply(200, ChatAnswer(kSample8 + " \\u4e2d\\ud83d\\ude00")));
+  server.Script(HttpReply(200, ChatAnswer("ok")));
+  const HostWide address = Wide(server.Address());
+  const HostWide key = Wide(u"key"), tokens = Wide(u"100"), model = Wide(u"m1");
+  const HostWide temperature = Wide(u"0.5"), no_window = Wide(u"false");
+
+  const llmbridge_wchar* models = exports_.getmodelsW(address.c_str(), key.c_str());
+  EXPECT_EQ(Read(models), kSample16 + u"\rm2");
+  exports_.newchat();
+  const llmbridge_wchar* reply =
+      exports_.chatW(address.c_str(), key.c_str(), Wide(kSample16).c_str(), tokens.c_str(),
+                     model.c_str(), temperature.c_str(), no_window.c_str());
+  EXPECT_EQ(Read(reply), kSample16 + u" \u4E2D\U0001F600");
+  exports_.chatW(address.c_str(), key.c_str(),
+                 Wide(u"a\xD800"
+                      u"b\xDC00")
+                     .c_str(),
+                 tokens.c_str(), model.c_str(), temperature.c_str(), no_window.c_str());
+  const std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_NE(requests[1].find("\"messages\": [" + UserTurn(kSample8) + "]}"), std::string::npos)
+      << requests[1];
+  const std::string replaced = "\xEF\xBF\xBD";
+  EXPECT_NE(requests[2].find(UserTurn("a" + replaced + "b" + replaced)), std::string::npos)
+      << requests[2];
+}
+
+// One conversation whichever export a turn goes through; newchat starts the next one, and text
+// the code page holds goes out the same through chat and chatW.
+TEST_F(HostProgram, NarrowAndWideTurnsShareOneConversation) {
+  LoopbackServer server;
+  for (int i = 0; i < 3; ++i) server.Script(HttpReply(200, ChatAnswer("R" + std::to_string(i))));
+  const std::string address = server.Address();
+  const std::string ca_va_ansi = "\xe7" + std::string("a va");
+  exports_.newchat();
+
+  exports_.chatW(Wide(address).c_str(), Wide(u"key").c_str(), Wide(u"\u00e7a va").c_str(),
+                 Wide(u"100").c_str(), Wide(u"m1").c_str(), Wide(u"0.5").c_str(),
+                 Wide(u"false").c_str());
+  const char* second = exports_.chat(address.c_str(), "key", "encore", "100", "m1", "0.5", "false");
+  EXPECT_EQ(exports_.newchat(), 0);
+  const char* third =
+      exports_.chat(address.c_str(), "key", ca_va_ansi.c_str(), "100", "m1", "0.5", "false");
+  EXPECT_STREQ(second, "R1");
+  EXPECT_STREQ(third, "R2");
+  const std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_NE(requests[1].find("\"messages\": [" + UserTurn("\xc3\xa7" + std::string("a va")) +
+                             ",{\"role\": \"assistant\", \"content\": \"R0\"}," +
+                             UserTurn("encore") + "]}"),
+            std::string::npos)
+      << requests[1];
+  EXPECT_EQ(requests[2], requests[0]);
+}
+
 // Whatever a host passes, the result is one of the defined texts. None of these addresses needs
 // a name lookup, so nothing leaves the machine.
 TEST_F(HostProgram, BadArgumentsGiveDefinedResults) {
@@ -86,6 +175,13 @@ TEST_F(HostProgram, BadArgumentsGiveDefinedResults) {
     EXPECT_EQ(std::strncmp(reply, "Api Error code: ", 16), 0) << reply;
     const char* models = exports_.getmodels(address, nullptr);
     ASSERT_NE(models, nullptr);
+    const HostWide wide = Wide(address != nullptr ? address : "");
+    const llmbridge_wchar* wide_address = address != nullptr ? wide.c_str() : nullptr;
+    const std::u16string wide_reply =
+        Read(exports_.chatW(wide_address, nullptr, Wide(huge).c_str(), nullptr, nullptr, nullptr,
+                            Wide("TRUE").c_str()));
+    EXPECT_EQ(wide_reply.rfind(u"Api Error code: ", 0), 0u);
+    ASSERT_NE(exports_.getmodelsW(wide_address, nullptr), nullptr);
   }
   EXPECT_STREQ(exports_.getmodels(nullptr, nullptr), exports_.getmodels("127.0.0.1:1", ""));
 }

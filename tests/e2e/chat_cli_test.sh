@@ -14,6 +14,12 @@ expect "first turn" "$conversation" "assistant> You said: Hello there."
 expect "second turn remembers the first" "$conversation" \
   "assistant> You said: Do you remember?. This is turn 2; you began with: Hello there."
 
+renewed=$(printf 'Hello there\n/new\n%s\n' "$unicode_sample" | "${chat[@]}" --server "$address" --key sk-mock)
+expect "/new starts a new conversation" "$renewed" "(new conversation)"
+expect "a non-Latin prompt comes back whole" "$renewed" "assistant> You said: $unicode_sample."
+expect "the server received it intact, as the new conversation's only message" "$(cat "$requests")" \
+  "\"messages\": [{\"role\": \"user\", \"content\": \"$unicode_sample\"}]}"
+
 errors=$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key wrong 2>&1)
 status=$?
 expect "wrong key" "$errors" "error: Api Error code: 401"

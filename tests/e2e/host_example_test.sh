@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A host example against the local mock server: the model list, a two-turn conversation, and an
-# error result from a key the server refuses.
+# A host example against the local mock server: the model list, a two-turn conversation, a new
+# conversation with text no Western code page holds, and an error result from a key the server
+# refuses.
 #   host_example_test.sh <llmbridge-mockserver> <command that runs the example...>
 # Every example takes --server and --key, prints the same lines and exits with status 1 after
 # printing an error result.
@@ -18,6 +19,10 @@ expect "model list" "$output" "models: mock-small, mock-large"
 expect "first turn" "$output" "assistant> You said: What is the capital of France?."
 expect "second turn remembers the first" "$output" \
   "This is turn 2; you began with: What is the capital of France?."
+# The examples ask the Unicode sample in a new conversation; the mock server repeats it.
+expect "the server received the Unicode question as a new conversation's only message" \
+  "$(cat "$requests")" "\"messages\": [{\"role\": \"user\", \"content\": \"$unicode_sample\"}]}"
+expect "the Unicode reply came back whole" "$output" "assistant> You said: $unicode_sample."
 
 errors=$("${example[@]}" --server "$address" --key wrong 2>&1)
 status=$?

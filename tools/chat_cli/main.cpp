@@ -1,18 +1,22 @@
 // llmbridge-chat: a command-line host. It loads the library at run time and calls its exports
-// exactly as a host application does.
+// exactly as a host application does, through the UTF-16 exports so that any text the terminal
+// can show reaches the server intact.
 //
 //   llmbridge-chat [options] [chat | models | image PROMPT | version]
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iostream>
 #include <string>
+#include <vector>
 
+#include "console.h"
 #include "library_exports.h"
-#include "terminal.h"
+#include "utf16.h"
 
 namespace {
 
+using llmbridge::chat_cli::ToUtf16;
+using llmbridge::chat_cli::ToUtf8;
+using llmbridge::chat_cli::Write;
 using llmbridge::host::LibraryExports;
 
 struct Options {
@@ -40,7 +44,8 @@ void PrintUsage(const char* program) {
                "  --window             show the progress window during requests\n"
                "  --library PATH       the library to load (default: beside this program)\n"
                "chat reads one prompt per line from standard input; an empty line or the end\n"
-               "of input ends the conversation, which the library keeps between turns.\n",
+               "of input ends the conversation, which the library keeps between turns; the\n"
+               "line /new starts a new conversation.\n",
                program);
 }
 
@@ -53,16 +58,17 @@ bool ReadKeyFile(const std::string& path, std::string& key) {
   return true;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-  int i = 1;
-  for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
-    const std::string name = argv[i];
+bool ParseOptions(const std::vector<std::string>& arguments, Options& options) {
+  const size_t count = arguments.size();
+  size_t i = 1;
+  for (; i < count && arguments[i].rfind("--", 0) == 0; ++i) {
+    const std::string& name = arguments[i];
     if (name == "--window") {
       options.window = true;
       continue;
     }
-    if (i + 1 >= argc) return false;
-    const std::string value = argv[++i];
+    if (i + 1 >= count) return false;
+    const std::string& value = arguments[++i];
     if (name == "--server")
       options.server = value;
     else if (name == "--key")
@@ -85,72 +91,75 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     else
       return false;
   }
-  if (i < argc) options.command = argv[i++];
+  if (i < count) options.command = arguments[i++];
   if (options.command == "image") {
-    if (i >= argc) return false;
-    options.prompt = argv[i++];
+    if (i >= count) return false;
+    options.prompt = arguments[i++];
   }
-  return i == argc;
+  return i == count;
 }
 
-// The library answers failures with texts of its own; they are shown as errors.
-bool IsErrorResult(const char* result) {
-  return result == nullptr || std::strcmp(result, "Request Failed") == 0 ||
-         std::strncmp(result, "Api Error code: ", 16) == 0;
-}
-
-int Report(const char* label, const char* result) {
-  if (IsErrorResult(result)) {
-    std::fprintf(stderr, "error: %s\n",
-                 result != nullptr ? result : "the library could not allocate its result");
+// The library answers failures with texts of its own; they are shown as errors. The returned
+// text belongs to the library: it is copied, never freed.
+int Report(const char* label, const llmbridge_wchar* result) {
+  const std::string text = ToUtf8(result);
+  if (result == nullptr || text == "Request Failed" || text.rfind("Api Error code: ", 0) == 0) {
+    Write(stderr,
+          "error: " + (result != nullptr ? text : "the library could not allocate its result") +
+              "\n");
     return 1;
   }
-  std::printf("%s%s\n", label, result);
+  Write(stdout, label + text + "\n");
   return 0;
 }
 
 int RunChat(const LibraryExports& library, const Options& options) {
   int status = 0;
-  const char* window = options.window ? "true" : "false";
+  const auto server = ToUtf16(options.server), key = ToUtf16(options.key);
+  const auto max_tokens = ToUtf16(options.max_tokens), model = ToUtf16(options.model);
+  const auto temperature = ToUtf16(options.temperature);
+  const auto window = ToUtf16(options.window ? "true" : "false");
   // Typed prompts echo on the terminal; prompts from a pipe are echoed so the transcript reads.
-  const bool typed = llmbridge::host::StandardInputIsTerminal();
+  const bool typed = llmbridge::chat_cli::InputIsTerminal();
   std::string prompt;
   for (;;) {
-    std::printf("you> ");
-    std::fflush(stdout);
-    if (!std::getline(std::cin, prompt) || prompt.empty()) break;
-    if (!typed) std::printf("%s\n", prompt.c_str());
-    // The returned text belongs to the library: it is read, never freed.
-    const char* reply = library.chat(options.server.c_str(), options.key.c_str(), prompt.c_str(),
-                                     options.max_tokens.c_str(), options.model.c_str(),
-                                     options.temperature.c_str(), window);
-    status |= Report("assistant> ", reply);
+    Write(stdout, "you> ");
+    if (!llmbridge::chat_cli::ReadLine(prompt) || prompt.empty()) break;
+    if (!typed) Write(stdout, prompt + "\n");
+    if (prompt == "/new") {
+      library.newchat();
+      Write(stdout, "(new conversation)\n");
+      continue;
+    }
+    status |=
+        Report("assistant> ", library.chatW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(),
+                                            max_tokens.c_str(), model.c_str(), temperature.c_str(),
+                                            window.c_str()));
   }
-  std::printf("\n");
+  Write(stdout, "\n");
   return status;
 }
 
 int RunModels(const LibraryExports& library, const Options& options) {
-  const char* models = library.getmodels(options.server.c_str(), options.key.c_str());
-  if (models == nullptr || *models == '\0') {
-    std::fprintf(stderr, "error: no models found at %s\n", options.server.c_str());
+  const std::string models =
+      ToUtf8(library.getmodelsW(ToUtf16(options.server).c_str(), ToUtf16(options.key).c_str()));
+  if (models.empty()) {
+    Write(stderr, "error: no models found at " + options.server + "\n");
     return 1;
   }
   // The ids are separated by carriage returns.
-  for (const char* id = models; *id != '\0';) {
-    const char* end = std::strchr(id, '\r');
-    const size_t length = end != nullptr ? static_cast<size_t>(end - id) : std::strlen(id);
-    std::printf("%.*s\n", static_cast<int>(length), id);
-    id += length + (end != nullptr ? 1 : 0);
-  }
+  std::string lines = models + "\n";
+  for (char& c : lines) c = c == '\r' ? '\n' : c;
+  Write(stdout, lines);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = llmbridge::chat_cli::Utf8Arguments(argc, argv);
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
+  if (!ParseOptions(arguments, options)) {
     PrintUsage(argv[0]);
     return 2;
   }
@@ -163,10 +172,11 @@ int main(int argc, char** argv) {
   }
   if (options.command == "chat") return RunChat(exports, options);
   if (options.command == "models") return RunModels(exports, options);
-  if (options.command == "version") return Report("", exports.checkdllversion());
+  if (options.command == "version") return Report("", exports.checkdllversionW());
   if (options.command == "image") {
-    return Report("", exports.imagen(options.key.c_str(), options.prompt.c_str(),
-                                     options.size.c_str(), options.window ? "true" : "false"));
+    return Report("", exports.imagenW(ToUtf16(options.key).c_str(), ToUtf16(options.prompt).c_str(),
+                                      ToUtf16(options.size).c_str(),
+                                      ToUtf16(options.window ? "true" : "false").c_str()));
   }
   PrintUsage(argv[0]);
   return 2;

@@ -20,7 +20,12 @@ bool LoadedLibrary::Bind(LibraryExports& exports) {
   all = BindOne(*this, "getmodels", exports.getmodels, error_) && all;
   all = BindOne(*this, "imagen", exports.imagen, error_) && all;
   all = BindOne(*this, "checkdllversion", exports.checkdllversion, error_) && all;
-  return BindOne(*this, "FreeMem", exports.FreeMem, error_) && all;
+  all = BindOne(*this, "FreeMem", exports.FreeMem, error_) && all;
+  all = BindOne(*this, "chatW", exports.chatW, error_) && all;
+  all = BindOne(*this, "getmodelsW", exports.getmodelsW, error_) && all;
+  all = BindOne(*this, "imagenW", exports.imagenW, error_) && all;
+  all = BindOne(*this, "checkdllversionW", exports.checkdllversionW, error_) && all;
+  return BindOne(*this, "newchat", exports.newchat, error_) && all;
 }
 
 }  // namespace llmbridge::host

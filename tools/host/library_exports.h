@@ -1,5 +1,5 @@
-// The library as a host sees it: loaded at run time, its five exports taken by their plain names
-// and called through pointers of the declared calling convention.
+// The library as a host sees it: loaded at run time, its exports taken by their plain names and
+// called through pointers of the declared calling convention.
 #pragma once
 
 #include <string>
@@ -16,6 +16,13 @@ using ImagenFunction = const char*(LLMBRIDGE_CALL*)(const char*, const char*, co
                                                     const char*);
 using VersionFunction = const char*(LLMBRIDGE_CALL*)(void);
 using FreeMemFunction = int(LLMBRIDGE_CALL*)(void);
+using WideText = const llmbridge_wchar*;
+using ChatWFunction = WideText(LLMBRIDGE_CALL*)(WideText, WideText, WideText, WideText, WideText,
+                                                WideText, WideText);
+using GetModelsWFunction = WideText(LLMBRIDGE_CALL*)(WideText, WideText);
+using ImagenWFunction = WideText(LLMBRIDGE_CALL*)(WideText, WideText, WideText, WideText);
+using VersionWFunction = WideText(LLMBRIDGE_CALL*)(void);
+using NewChatFunction = int(LLMBRIDGE_CALL*)(void);
 
 struct LibraryExports {
   ChatFunction chat = nullptr;
@@ -23,12 +30,17 @@ struct LibraryExports {
   ImagenFunction imagen = nullptr;
   VersionFunction checkdllversion = nullptr;
   FreeMemFunction FreeMem = nullptr;
+  ChatWFunction chatW = nullptr;
+  GetModelsWFunction getmodelsW = nullptr;
+  ImagenWFunction imagenW = nullptr;
+  VersionWFunction checkdllversionW = nullptr;
+  NewChatFunction newchat = nullptr;
 };
 
 // A loaded copy of the library, unloaded when this ends.
 class LoadedLibrary {
  public:
-  // Loads the library file at `path`; check loaded() and error() afterwards.
+  // Loads the library file at `path` (UTF-8); check loaded() and error() afterwards.
   explicit LoadedLibrary(const std::string& path);
   ~LoadedLibrary();
   LoadedLibrary(const LoadedLibrary&) = delete;
@@ -39,7 +51,7 @@ class LoadedLibrary {
 
   // The address of export `name`, or null.
   void* Find(const char* name) const;
-  // All five exports; false (with error() set) when one is missing.
+  // Every export; false (with error() set) when one is missing.
   bool Bind(LibraryExports& exports);
 
  private:

@@ -5,7 +5,10 @@
 namespace llmbridge::host {
 
 LoadedLibrary::LoadedLibrary(const std::string& path) {
-  handle_ = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+  const int size = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide_path(static_cast<size_t>(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide_path.data(), size);
+  handle_ = reinterpret_cast<void*>(LoadLibraryW(wide_path.c_str()));
   if (handle_ == nullptr)
     error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
 }

@@ -1,12 +1,16 @@
 // llmbridge-mockserver: a local OpenAI-compatible server on 127.0.0.1 for trying the library
 // without the internet. Chat replies are derived from the conversation received.
 //
-//   llmbridge-mockserver [--port N] [--key KEY] [--port-file FILE]
+//   llmbridge-mockserver [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]
+//
+// --request-log appends one line per request: method, path and body, byte for byte, so that tests
+// can check what a host really sent.
 #include <httplib.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <string>
 
 #include "mock_answers.h"
@@ -19,6 +23,7 @@ struct Options {
   int port = 0;  // any free port
   std::string key = "sk-mock";
   std::string port_file;
+  std::string request_log;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -31,6 +36,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.key = argv[++i];
     else if (arg == "--port-file")
       options.port_file = argv[++i];
+    else if (arg == "--request-log")
+      options.request_log = argv[++i];
     else
       return false;
   }
@@ -70,11 +77,21 @@ json ParseBody(const httplib::Request& request, httplib::Response& response) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--port N] [--key KEY] [--port-file FILE]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]\n",
+                 argv[0]);
     return 2;
   }
   httplib::Server server;
   int port = 0;
+  std::mutex log_lock;  // requests are served on several threads
+  if (!options.request_log.empty()) {
+    server.set_logger([&](const httplib::Request& request, const httplib::Response&) {
+      const std::lock_guard<std::mutex> hold(log_lock);
+      std::ofstream(options.request_log, std::ios::app | std::ios::binary)
+          << request.method << ' ' << request.path << ' ' << request.body << '\n';
+    });
+  }
 
   server.Post(
       "/v1/chat/completions", [&](const httplib::Request& request, httplib::Response& response) {
