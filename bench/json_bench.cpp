@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "api/library_state.h"
 #include "bench_documents.h"
 #include "flows/response_walkers.h"
 #include "hostile_documents.h"
@@ -21,6 +20,7 @@
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "runtime/library_lifecycle.h"
+#include "state/library_state.h"
 #include "text/narrow_text.h"
 
 namespace {

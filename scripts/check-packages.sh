@@ -8,7 +8,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LLMBRIDGE_BUILD_DIR:-$root/build}
 dist=${LLMBRIDGE_DIST_DIR:-$root/dist}
-version=$(sed -n 's/^project(llmbridge VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$(cat "$build/linux/llmbridge-version.txt") || exit 1  # written by CMake from project()
 exports=$(grep -o '"[A-Za-z]*:[0-9]*"' "$root/CMakeLists.txt" | tr -d '"' | paste -sd,)
 linux_name="llmbridge-$version-linux-$(uname -m)"
 # CMake names the package's per-configuration file after the Linux tree's build type.

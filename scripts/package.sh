@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LLMBRIDGE_BUILD_DIR:-$root/build}
 dist=${LLMBRIDGE_DIST_DIR:-$root/dist}
-version=$(sed -n 's/^project(llmbridge VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$(cat "$build/linux/llmbridge-version.txt")  # written by CMake from project()
 
 # Packages carry optimised code only.
 for tree in linux win32 win64; do

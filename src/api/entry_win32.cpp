@@ -1,8 +1,8 @@
 // The DLL's entry function: start-up on process attach, shutdown on process detach.
 #include <windows.h>
 
+#include "base/module_handle.h"
 #include "runtime/library_lifecycle.h"
-#include "runtime/module_handle.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   switch (reason) {

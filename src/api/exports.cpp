@@ -5,11 +5,11 @@
 // The narrow exports and their UTF-16 twins (the names ending in W) run the same body on the same
 // state; only the host strings differ (api/host_strings.h), so every body below exists once.
 #include "api/host_strings.h"
-#include "api/library_state.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
+#include "state/library_state.h"
 #include "text/block_heap.h"
 
 using namespace llmbridge;

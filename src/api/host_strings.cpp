@@ -1,6 +1,6 @@
 #include "api/host_strings.h"
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 #include "text/narrow_text.h"
 #include "text/wide_text.h"
 

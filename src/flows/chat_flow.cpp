@@ -1,9 +1,9 @@
 #include "flows/chat_flow.h"
 
-#include "api/library_state.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "http/http_request.h"
+#include "state/library_state.h"
 #include "text/escaping.h"
 #include "text/number_text.h"
 

@@ -1,23 +1,14 @@
 #include "flows/image_flow.h"
 
-#include <string>
-
-#include "api/library_state.h"
+#include "base/build_facts.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "http/http_request.h"
-
-#ifndef LLMBRIDGE_IMAGE_ENDPOINT
-#define LLMBRIDGE_IMAGE_ENDPOINT "https://api.openai.com/v1/images/generations"
-#endif
+#include "state/library_state.h"
 
 namespace llmbridge {
 
-Text ImageEndpoint() {
-  // The build passes the endpoint as a narrow literal; a URL is ASCII, so widening is exact.
-  const std::string url = LLMBRIDGE_IMAGE_ENDPOINT;
-  return Text(url.begin(), url.end());
-}
+Text ImageEndpoint() { return kImageEndpoint; }
 
 Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
   LibraryState& state = GetLibraryState();

@@ -2,6 +2,7 @@
 
 #include "json/json_parser.h"
 #include "json/json_slots.h"
+#include "state/library_state.h"
 #include "text/escaping.h"
 #include "ui/progress_window.h"
 
@@ -24,7 +25,13 @@ JsonValue* ParseAnswer(const Text& body) {
 }
 
 ProgressWindowScope::ProgressWindowScope(const Text& show) {
-  if (TextsEqual(show, u"true")) OpenProgressWindow(0, 0, 220, 40);
+  if (!TextsEqual(show, u"true")) return;
+  // The state keeps what was made; nothing in the library reads it again.
+  const ProgressWindowHandles made = OpenProgressWindow(0, 0, 220, 40);
+  LibraryState& state = GetLibraryState();
+  state.ProgressWindow = made.window;
+  state.ProgressFirstLabel = made.first_label;
+  state.ProgressSecondLabel = made.second_label;
 }
 
 ProgressWindowScope::~ProgressWindowScope() { CloseAllWindows(); }

@@ -23,8 +23,9 @@ Text ApiErrorText(const Text& status);
 // earlier document in the slot is never handed out for a later answer).
 JsonValue* ParseAnswer(const Text& body);
 
-// Shows the progress window while it lives, when `show` is exactly "true"; closes all of the
-// library's windows when it ends, on every path, whether or not one was opened.
+// Shows the progress window while it lives, when `show` is exactly "true", and records what it
+// made in LibraryState; closes all of the library's windows when it ends, on every path, whether
+// or not one was opened.
 class ProgressWindowScope {
  public:
   explicit ProgressWindowScope(const Text& show);

@@ -1,7 +1,7 @@
 #include "flows/response_walkers.h"
 
-#include "api/library_state.h"
 #include "json/json_navigation.h"
+#include "state/library_state.h"
 
 namespace llmbridge {
 namespace {

@@ -1,7 +1,7 @@
 // Without a message queue of the platform's there is no window to post to: only the event queue
 // itself exists.
+#include "base/event_queue.h"
 #include "runtime/event_layer.h"
-#include "runtime/event_queue.h"
 
 namespace llmbridge {
 

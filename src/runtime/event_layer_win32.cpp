@@ -1,8 +1,8 @@
 #include <windows.h>
 
+#include "base/event_queue.h"
+#include "base/module_instance_win32.h"
 #include "runtime/event_layer.h"
-#include "runtime/event_queue.h"
-#include "runtime/module_instance_win32.h"
 
 namespace llmbridge {
 

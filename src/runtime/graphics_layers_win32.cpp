@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "base/handle_registry.h"
 #include "runtime/graphics_layers.h"
-#include "runtime/handle_registry.h"
 
 namespace llmbridge {
 

@@ -1,6 +1,6 @@
 #include "runtime/library_lifecycle.h"
 
-#include "api/library_state.h"
+#include "base/build_facts.h"
 #include "http/http_settings.h"
 #include "http/network.h"
 #include "json/json_memory.h"
@@ -11,6 +11,7 @@
 #include "runtime/library_locale.h"
 #include "runtime/private_heaps.h"
 #include "runtime/shell_layers.h"
+#include "state/library_state.h"
 #include "text/block_heap.h"
 #include "ui/window_layer.h"
 
@@ -41,7 +42,7 @@ void StartLibrary() {
   InitHttpSettings();
   RegisterArrayOperations();
   InitJsonSlots();
-  GetLibraryState().VersionText = u"1.11";  // last: the library is ready once this is set
+  GetLibraryState().VersionText = kVersionText;  // last: the library is ready once this is set
 }
 
 // Menus, controls, drawing, image codecs and container operations release nothing: what they

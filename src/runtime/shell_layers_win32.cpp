@@ -5,7 +5,7 @@
 #include <shellapi.h>
 // clang-format on
 
-#include "runtime/handle_registry.h"
+#include "base/handle_registry.h"
 #include "runtime/shell_layers.h"
 
 namespace llmbridge {

@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include "api/library_state.h"
-#include "runtime/module_instance_win32.h"
+#include "base/module_instance_win32.h"
 #include "ui/centring.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_labels.h"
@@ -45,7 +44,7 @@ HWND CreateLabel(HWND parent, const LabelLayout& layout, int control_id) {
 
 }  // namespace
 
-int32_t OpenProgressWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
+ProgressWindowHandles OpenProgressWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
   const int32_t number = EnterOpenWindow();
   RegisterWindowClass(number);
 
@@ -54,8 +53,8 @@ int32_t OpenProgressWindow(int32_t x, int32_t y, int32_t width, int32_t height) 
   HWND window = CreateWindowExW(0, WindowClassName(number).c_str(), L"", WS_POPUP, x, y,
                                 outer.right - outer.left, outer.bottom - outer.top, nullptr,
                                 nullptr, LibraryInstance(), nullptr);
-  LibraryState& state = GetLibraryState();
-  state.ProgressWindow = window;
+  ProgressWindowHandles made;
+  made.window = window;
   if (window == nullptr) {
     UnregisterWindowClass(number);
     LeaveOpenWindowList(number);
@@ -66,13 +65,13 @@ int32_t OpenProgressWindow(int32_t x, int32_t y, int32_t width, int32_t height) 
   }
 
   // The labels take their own numbers as control identifiers; without a window they fail.
-  void** label_slots[] = {&state.ProgressFirstLabel, &state.ProgressSecondLabel};
+  void** label_slots[] = {&made.first_label, &made.second_label};
   int control_id = 1;
   for (const LabelLayout& layout : kProgressLabels) {
     *label_slots[control_id - 1] = CreateLabel(window, layout, control_id);
     ++control_id;
   }
-  return 0;
+  return made;
 }
 
 }  // namespace llmbridge

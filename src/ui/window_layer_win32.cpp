@@ -1,8 +1,8 @@
 // The Windows window layer: class defaults, the layer's window procedure and window destruction.
 #include <windows.h>
 
-#include "runtime/event_queue.h"
-#include "runtime/module_instance_win32.h"
+#include "base/event_queue.h"
+#include "base/module_instance_win32.h"
 #include "ui/open_window_list.h"
 #include "ui/window_class_win32.h"
 #include "ui/window_layer.h"

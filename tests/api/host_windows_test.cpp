@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include "support/display.h"
+
 namespace {
 
 struct WindowSearch {
@@ -34,13 +36,8 @@ int CountOwnWindows(const std::wstring& class_prefix) {
   return search.count;
 }
 
-bool DisplaySet() {
-  const DWORD length = GetEnvironmentVariableW(L"DISPLAY", nullptr, 0);
-  return length > 1;
-}
-
 TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
-  if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
+  if (!llmbridge::testing::DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
   ASSERT_EQ(CountOwnWindows(L"PostEventClass"), 0);
   HMODULE library = LoadLibraryA("llmbridge.dll");
   ASSERT_NE(library, nullptr);

@@ -1,10 +1,10 @@
 #include "flows/chat_flow.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "flows/flow_test_support.h"
+#include "support/display.h"
 #include "support/fixture_text.h"
 #include "ui/open_window_list.h"
 
@@ -150,8 +150,7 @@ TEST_F(ChatFlow, AnAnswerWithoutContentIsAnEmptyReplyThatStillCounts) {
 // The window's identifier stays in LibraryState after it is closed, which tells whether one was
 // opened during the call.
 TEST_F(ChatFlow, OnlyExactlyTrueShowsTheProgressWindowAndEveryPathClosesIt) {
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display: no window can be made";
+  if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
   const Text address = Wide(server_.Address());
   for (const Text& show : {Text(u"TRUE"), Text(u"1"), Text(u" true"), Text(u"false")}) {
     server_.Script(HttpReply(200, ChatAnswer("ok")));

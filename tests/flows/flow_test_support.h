@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 #include "support/loopback_server.h"
 #include "text/text.h"
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "api/library_state.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
+#include "state/library_state.h"
 #include "support/fixture_text.h"
 
 namespace llmbridge {

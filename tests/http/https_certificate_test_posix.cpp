@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "http/http_request.h"
-#include "support/test_socket.h"
+#include "support/test_socket_posix.h"
 
 namespace llmbridge {
 namespace {

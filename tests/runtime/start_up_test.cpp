@@ -1,10 +1,10 @@
 // What the start-up sequence leaves behind on every platform; the test program has run it.
 #include <gtest/gtest.h>
 
-#include "api/library_state.h"
 #include "runtime/graphics_layers.h"
 #include "runtime/image_codecs.h"
 #include "runtime/library_locale.h"
+#include "state/library_state.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge {

@@ -3,20 +3,15 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "runtime/event_layer.h"
 #include "runtime/graphics_layers.h"
 #include "runtime/private_heaps.h"
 #include "runtime/shell_layers.h"
+#include "support/display.h"
 
 namespace llmbridge {
 namespace {
-
-bool DisplaySet() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
 
 TEST(StartUpOnWindows, CreatesTheProgramHeapAndTextStorage) {
   EXPECT_TRUE(ProgramHeapExists());
@@ -24,7 +19,7 @@ TEST(StartUpOnWindows, CreatesTheProgramHeapAndTextStorage) {
 }
 
 TEST(StartUpOnWindows, MakesAHiddenOnePixelPostEventWindow) {
-  if (!DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
+  if (!testing::DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
   HWND window = static_cast<HWND>(PostEventWindow());
   ASSERT_NE(window, nullptr);
   wchar_t class_name[64] = {};

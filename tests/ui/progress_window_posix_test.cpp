@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "api/library_state.h"
+#include "support/display.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_labels.h"
 #include "ui/progress_window.h"
@@ -22,10 +22,9 @@ constexpr unsigned long kTextPixel = 0x000000;
 class ProgressNoticeOnX11 : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') GTEST_SKIP() << "no X display: run under xvfb-run";
+    if (!testing::DisplaySet()) GTEST_SKIP() << "no X display: run under xvfb-run";
     display_ = XOpenDisplay(nullptr);
-    ASSERT_NE(display_, nullptr) << "cannot connect to " << name;
+    ASSERT_NE(display_, nullptr) << "cannot connect to " << std::getenv("DISPLAY");
     root_ = DefaultRootWindow(display_);
   }
   void TearDown() override {
@@ -33,8 +32,10 @@ class ProgressNoticeOnX11 : public ::testing::Test {
     if (display_ != nullptr) XCloseDisplay(display_);
   }
 
-  Window Notice() const {
-    return static_cast<Window>(reinterpret_cast<uintptr_t>(GetLibraryState().ProgressWindow));
+  // Opens the notice as a request does; 0 when none was made.
+  static Window OpenNotice() {
+    return static_cast<Window>(
+        reinterpret_cast<uintptr_t>(OpenProgressWindow(0, 0, 220, 40).window));
   }
 
   bool IsTopLevel(Window window) {
@@ -67,8 +68,7 @@ class ProgressNoticeOnX11 : public ::testing::Test {
 };
 
 TEST_F(ProgressNoticeOnX11, IsABorderlessUnmanagedBoxCentredOnTheScreen) {
-  ASSERT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-  const Window notice = Notice();
+  const Window notice = OpenNotice();
   ASSERT_NE(notice, 0u);
   ASSERT_TRUE(IsTopLevel(notice));
 
@@ -93,8 +93,7 @@ TEST_F(ProgressNoticeOnX11, ShowsBothLinesInTextColourOnTheFaceColour) {
   if (DefaultDepth(display_, DefaultScreen(display_)) != 24) {
     GTEST_SKIP() << "the pixel values checked here are those of a 24-bit screen";
   }
-  ASSERT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-  const Window notice = Notice();
+  const Window notice = OpenNotice();
   ASSERT_NE(notice, 0u);
 
   // The edges carry only background: the left margin and the rows below the second line. (The
@@ -115,8 +114,7 @@ TEST_F(ProgressNoticeOnX11, ShowsBothLinesInTextColourOnTheFaceColour) {
 
 TEST_F(ProgressNoticeOnX11, EachRequestOpensItsOwnNoticeAndCloseRemovesIt) {
   for (int request = 0; request < 2; ++request) {
-    ASSERT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-    const Window notice = Notice();
+    const Window notice = OpenNotice();
     ASSERT_NE(notice, 0u);
     EXPECT_TRUE(IsTopLevel(notice));
     EXPECT_EQ(OpenWindows().size(), 1u);

@@ -3,26 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "api/library_state.h"
+#include "support/display.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge {
 namespace {
 
-bool DisplaySet() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
-
-TEST(ProgressWindowWithoutDisplay, OpenReturnsZeroAndLeavesNothingBehind) {
-  if (DisplaySet()) GTEST_SKIP() << "a display is set; the test entry without DISPLAY runs this";
+TEST(ProgressWindowWithoutDisplay, OpenMakesNothingAndLeavesNothingBehind) {
+  if (testing::DisplaySet())
+    GTEST_SKIP() << "a display is set; the test entry without DISPLAY runs this";
   for (int request = 0; request < 2; ++request) {
-    EXPECT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-    EXPECT_EQ(GetLibraryState().ProgressWindow, nullptr);
-    EXPECT_EQ(GetLibraryState().ProgressFirstLabel, nullptr);
-    EXPECT_EQ(GetLibraryState().ProgressSecondLabel, nullptr);
+    const ProgressWindowHandles made = OpenProgressWindow(0, 0, 220, 40);
+    EXPECT_EQ(made.window, nullptr);
+    EXPECT_EQ(made.first_label, nullptr);
+    EXPECT_EQ(made.second_label, nullptr);
     EXPECT_TRUE(OpenWindows().empty());
     CloseAllWindows();
   }

@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
-#include "api/library_state.h"
-#include "runtime/event_queue.h"
+#include "base/event_queue.h"
+#include "support/display.h"
 #include "ui/open_window_list.h"
 #include "ui/progress_window.h"
 #include "ui/window_class_win32.h"
@@ -41,14 +40,14 @@ RECT RectInParent(HWND child) {
 class ProgressWindowOnWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') GTEST_SKIP() << "no display: run under xvfb-run";
-    ASSERT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-    window_ = static_cast<HWND>(GetLibraryState().ProgressWindow);
+    if (!testing::DisplaySet()) GTEST_SKIP() << "no display: run under xvfb-run";
+    made_ = OpenProgressWindow(0, 0, 220, 40);
+    window_ = static_cast<HWND>(made_.window);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override { CloseAllWindows(); }
 
+  ProgressWindowHandles made_;
   HWND window_ = nullptr;
 };
 
@@ -85,8 +84,7 @@ TEST_F(ProgressWindowOnWindows, CarriesTheTwoStaticLabelsInOrder) {
       {1, {50, 0, 170, 20}, L"Processing Request...."},
       {2, {20, 15, 200, 30}, L"(Wait for this window to close)"},
   };
-  HWND labels[] = {static_cast<HWND>(GetLibraryState().ProgressFirstLabel),
-                   static_cast<HWND>(GetLibraryState().ProgressSecondLabel)};
+  HWND labels[] = {static_cast<HWND>(made_.first_label), static_cast<HWND>(made_.second_label)};
   int children = 0;
   for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
@@ -125,7 +123,7 @@ TEST_F(ProgressWindowOnWindows, CloseRequestsAreQueuedAndLeaveTheWindowOpen) {
 }
 
 TEST_F(ProgressWindowOnWindows, ReactivationGivesTheFocusBackToTheChildThatHadIt) {
-  HWND label = static_cast<HWND>(GetLibraryState().ProgressSecondLabel);
+  HWND label = static_cast<HWND>(made_.second_label);
   ASSERT_NE(label, nullptr);
   SetFocus(label);
   ASSERT_EQ(GetFocus(), label) << "the window was not activated when shown";
@@ -137,7 +135,7 @@ TEST_F(ProgressWindowOnWindows, ReactivationGivesTheFocusBackToTheChildThatHadIt
 
 TEST_F(ProgressWindowOnWindows, CloseAllWindowsRemovesWindowLabelsAndClass) {
   const std::wstring class_name = ClassOf(window_);
-  HWND label = static_cast<HWND>(GetLibraryState().ProgressFirstLabel);
+  HWND label = static_cast<HWND>(made_.first_label);
   ASSERT_TRUE(ClassRegistered(class_name));
 
   CloseAllWindows();
@@ -151,8 +149,7 @@ TEST_F(ProgressWindowOnWindows, EachRequestCreatesAndRemovesItsOwnWindowAndClass
   const std::wstring first_class = ClassOf(window_);
   CloseAllWindows();
 
-  ASSERT_EQ(OpenProgressWindow(0, 0, 220, 40), 0);
-  HWND second = static_cast<HWND>(GetLibraryState().ProgressWindow);
+  HWND second = static_cast<HWND>(OpenProgressWindow(0, 0, 220, 40).window);
   ASSERT_NE(second, nullptr);
   const std::wstring second_class = ClassOf(second);
   EXPECT_NE(second_class, first_class);

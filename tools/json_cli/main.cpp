@@ -7,12 +7,12 @@
 #include <exception>
 #include <string>
 
-#include "api/library_state.h"
 #include "flows/response_walkers.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "json_cli/tree_printer.h"
 #include "runtime/library_lifecycle.h"
+#include "state/library_state.h"
 #include "text/narrow_text.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "api/library_state.h"
+#include "state/library_state.h"
 
 namespace llmbridge {
 

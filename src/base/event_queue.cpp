@@ -1,4 +1,4 @@
-#include "runtime/event_queue.h"
+#include "base/event_queue.h"
 
 namespace llmbridge {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "runtime/module_handle.h"
+#include "base/module_handle.h"
 
 namespace llmbridge {
 

@@ -1,4 +1,4 @@
-// The runtime's event queue: window events are recorded here for an event loop to take. The
+// The event queue: window events are recorded here for an event loop to take. The
 // library has no such loop, so nothing in it reads the queue.
 #pragma once
 

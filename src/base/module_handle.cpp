@@ -1,4 +1,4 @@
-#include "runtime/module_handle.h"
+#include "base/module_handle.h"
 
 namespace llmbridge {
 

@@ -1,4 +1,4 @@
-#include "runtime/handle_registry.h"
+#include "base/handle_registry.h"
 
 #include <gtest/gtest.h>
 
