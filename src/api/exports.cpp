@@ -3,6 +3,7 @@
 // answers as the flow does when it cannot get a request through.
 #include "api/host_strings.h"
 #include "api/library_state.h"
+#include "api/serialised_call.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
 #include "flows/model_list_flow.h"
@@ -31,12 +32,16 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const c
                                               const char* prompt, const char* maxTokens,
                                               const char* model, const char* temperature,
                                               const char* showWindow) {
+  const SerialisedCall serialised;
   try {
     const ChatArguments arguments{ArgumentText(serverAddress), ArgumentText(apiKey),
                                   ArgumentText(prompt),        ArgumentText(maxTokens),
                                   ArgumentText(model),         ArgumentText(temperature),
                                   ArgumentText(showWindow)};
-    return ReturnText(Chat(arguments));
+    const char* reply = ReturnText(Chat(arguments));
+    // A reply the host never received ends the conversation, as any failed exchange does.
+    if (reply == nullptr) GetLibraryState().ConversationLog.clear();
+    return reply;
   } catch (...) {
     // A half-made exchange must not leave a user turn without its reply in the conversation.
     GetLibraryState().ConversationLog.clear();
@@ -45,15 +50,17 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const c
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL getmodels(const char* serverAddress, const char* apiKey) {
+  const SerialisedCall serialised;
   try {
     return ReturnText(ListModels(ArgumentText(serverAddress), ArgumentText(apiKey)));
   } catch (...) {
-    return FallbackResult(u"");
+    return FallbackResult(GetLibraryState().ModelList.c_str());  // the last list found
   }
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL imagen(const char* apiKey, const char* prompt,
                                                 const char* imageSize, const char* showWindow) {
+  const SerialisedCall serialised;
   try {
     const ImageArguments arguments{ArgumentText(apiKey), ArgumentText(prompt),
                                    ArgumentText(imageSize), ArgumentText(showWindow)};
@@ -64,6 +71,7 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL imagen(const char* apiKey, const char* 
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
+  const SerialisedCall serialised;
   try {
     return ReturnText(GetLibraryState().VersionText);
   } catch (...) {
@@ -72,6 +80,7 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void) {
+  const SerialisedCall serialised;
   // Returned buffers live until unload; freeing a null block keeps the call harmless.
   FreeBlock(nullptr);
   return 0;
