@@ -13,7 +13,14 @@
 
 namespace llmbridge {
 
+namespace {
+Text g_endpoint_override;
+}  // namespace
+
+void OverrideImageEndpoint(const Text& endpoint) { g_endpoint_override = endpoint; }
+
 Text ImageEndpoint() {
+  if (!g_endpoint_override.empty()) return g_endpoint_override;
   // The build passes the endpoint as a narrow literal; a URL is ASCII, so widening is exact.
   const std::string url = LLMBRIDGE_IMAGE_ENDPOINT;
   return Text(url.begin(), url.end());

@@ -1,11 +1,18 @@
 #include "flows/request_parts.h"
 
+#include <cstring>
+#include <new>
+
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "text/escaping.h"
 #include "ui/progress_window.h"
 
 namespace llmbridge {
+
+namespace {
+constexpr char kParserOutOfMemory[] = "Out of memory";  // the parser's message for it
+}  // namespace
 
 Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
 
@@ -19,12 +26,22 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
 JsonValue* ParseAnswer(const Text& body) {
-  if (ParseJson(0, body) == 0) return nullptr;
+  if (ParseJson(0, body) == 0) {
+    // An answer there was no room to read is a failed call, not an answer without content.
+    if (std::strcmp(LastJsonError().message, kParserOutOfMemory) == 0) throw std::bad_alloc();
+    return nullptr;
+  }
   return GetJsonRoot(0);
 }
 
 ProgressWindowScope::ProgressWindowScope(const Text& show) {
-  if (TextsEqual(show, u"true")) OpenProgressWindow(0, 0, 220, 40);
+  if (!TextsEqual(show, u"true")) return;
+  try {
+    OpenProgressWindow(0, 0, 220, 40);
+  } catch (...) {
+    CloseAllWindows();  // no destructor runs for a scope that was never made
+    throw;
+  }
 }
 
 ProgressWindowScope::~ProgressWindowScope() { CloseAllWindows(); }
