@@ -41,7 +41,7 @@ void OnFinalDestroy(HWND window) {
 
 // WM_ERASEBKGND and WM_CTLCOLORSTATIC go to the default handling on purpose: the class brush
 // paints the 3-D face colour and the labels take the system text colour.
-LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT HandleLayerMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:  // only CloseAllWindows closes the library's windows
       PushEvent({EventKind::CloseRequested, window});
@@ -54,6 +54,16 @@ LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, 
       return 1;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+// Nothing may be thrown into the system's message dispatch: a message that cannot be handled
+// for want of memory (queueing an event, naming a class) is dropped.
+LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  try {
+    return HandleLayerMessage(window, message, wparam, lparam);
+  } catch (...) {
+    return 0;
   }
 }
 
