@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -135,7 +134,6 @@ TEST_F(Exports, ChatSurvivesEveryAllocationFailing) {
         EXPECT_EQ(GetLibraryState().ConversationLog, u"") << "allocation " << nth;
       });
   EXPECT_GT(calls, 20u);
-  std::printf("%lu calls\n", calls);
 }
 
 TEST_F(Exports, ModelListingSurvivesEveryAllocationFailing) {
@@ -149,7 +147,6 @@ TEST_F(Exports, ModelListingSurvivesEveryAllocationFailing) {
         EXPECT_TRUE(kept == u"m1\rm2" || kept == u"earlier") << "allocation " << nth;
       });
   EXPECT_GT(calls, 20u);
-  std::printf("%lu calls\n", calls);
 }
 
 TEST_F(Exports, ImageGenerationSurvivesEveryAllocationFailing) {
@@ -164,7 +161,6 @@ TEST_F(Exports, ImageGenerationSurvivesEveryAllocationFailing) {
             << "allocation " << nth << ": " << result;
       });
   EXPECT_GT(calls, 20u);
-  std::printf("%lu calls\n", calls);
 }
 
 }  // namespace
