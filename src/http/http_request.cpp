@@ -81,23 +81,10 @@ class CurlTransfer {
   // Filled by libcurl when a transfer fails; a member, so it lives as long as the handle.
   const char* error_message() const { return error_buffer_; }
 
-  void SetNumber(CURLoption option, long value) {
-    if (Admitted(option, value, nullptr))
-      Keep(curl_easy_setopt(handle_, option, value));
-    else
-      Keep(CURLE_OUT_OF_MEMORY);
-  }
-  void SetData(CURLoption option, const void* value) {
-    if (Admitted(option, 0, value))
-      Keep(curl_easy_setopt(handle_, option, value));
-    else
-      Keep(CURLE_OUT_OF_MEMORY);
-  }
+  void SetNumber(CURLoption option, long value) { Set(option, value, value, nullptr); }
+  void SetData(CURLoption option, const void* value) { Set(option, value, 0, value); }
   void SetCallback(CURLoption option, curl_write_callback callback) {
-    if (Admitted(option, 0, nullptr))
-      Keep(curl_easy_setopt(handle_, option, callback));
-    else
-      Keep(CURLE_OUT_OF_MEMORY);
+    Set(option, callback, 0, nullptr);
   }
   void SetErrorBuffer() { SetData(CURLOPT_ERRORBUFFER, error_buffer_); }
 
@@ -120,6 +107,13 @@ class CurlTransfer {
   curl_slist* header_lines() const { return header_lines_; }
 
  private:
+  // Sets the option unless the observer refuses it, which counts as libcurl having no room.
+  template <typename Value>
+  void Set(CURLoption option, Value value, long reported_number, const void* reported_pointer) {
+    Keep(Admitted(option, reported_number, reported_pointer)
+             ? curl_easy_setopt(handle_, option, value)
+             : CURLE_OUT_OF_MEMORY);
+  }
   void Keep(CURLcode result) {
     if (failure_ == CURLE_OK) failure_ = result;
   }
