@@ -51,7 +51,7 @@ emulated_suites+=':LibcurlBuild.*:HeaderMap.*:ResponseWalkers.*:StartUp*:Centred
 emulated_suites+=':ContainerOperations.*:LibraryState.*:HostStrings.*:CodePageDifferential.*:FormatInteger.*'
 emulated_suites+=':ParseInteger.*:ParseReal.*:FromNarrow.*:ToNarrow.*:EscapeText.*:ReplaceText.*:Cp1252.*'
 emulated_suites+=':Utf8.*:Converters.*:BlockHeap.*:WindowsHost.*:ManifestResource.*:HostProgram.VersionResults*'
-emulated_suites+=':HostProgram.OnlyThePlainNames*:HostProgram.LoadingLeaves*'
+emulated_suites+=':HostProgram.OnlyThePlainNames*:HostProgram.LoadingLeaves*:Exports.*'
 
 failed=()
 for dir in linux linux-asan win64 win32; do

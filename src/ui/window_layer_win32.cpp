@@ -1,6 +1,8 @@
 // The Windows window layer: class defaults, the layer's window procedure and window destruction.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "runtime/event_queue.h"
 #include "runtime/module_instance_win32.h"
 #include "ui/open_window_list.h"
@@ -69,10 +71,12 @@ LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, 
 
 }  // namespace
 
-std::wstring WindowClassName(int32_t number) { return L"WindowClass_" + std::to_wstring(number); }
+WindowClassName::WindowClassName(int32_t number) {
+  swprintf(text_, sizeof(text_) / sizeof(text_[0]), L"WindowClass_%d", static_cast<int>(number));
+}
 
 void RegisterWindowClass(int32_t number) {
-  const std::wstring name = WindowClassName(number);
+  const WindowClassName name(number);
   WNDCLASSW window_class{};
   window_class.style = CS_DBLCLKS;
   window_class.lpfnWndProc = LayerWindowProcedure;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,8 +34,26 @@ bool Is(const char* result, const char* expected) {
   return result != nullptr && std::string(result) == expected;
 }
 
-class Exports : public FlowTest {
+// Under Wine on a virtual display each progress window takes about 2 s to appear, too slow for
+// sweeps of some 140 calls that ask for it: there they run in the repeat with no display, where
+// the window paths run too and fail fast. On Linux they run with real windows.
+bool WindowsAreSlow() {
+#ifdef _WIN32
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+#else
+  return false;
+#endif
+}
+
+using Exports = FlowTest;
+
+class EveryAllocationFailing : public FlowTest {
  protected:
+  void SetUp() override {
+    if (WindowsAreSlow()) GTEST_SKIP() << "progress windows are slow here: runs without display";
+    FlowTest::SetUp();
+  }
   void TearDown() override { OverrideImageEndpoint(Text()); }
 
   // Calls `call` with its n-th allocation failing, for n = 1, 2, ... until a call makes fewer
@@ -122,7 +141,7 @@ TEST_F(Exports, CallsFromSeveralThreadsAreSerialised) {
   FreeAllJson();
 }
 
-TEST_F(Exports, ChatSurvivesEveryAllocationFailing) {
+TEST_F(EveryAllocationFailing, ChatGivesADefinedResultAndAnEmptyConversation) {
   const std::string address = server_.Address();
   const unsigned long calls = FailEachAllocationInTurn(
       [&] { return chat(address.c_str(), "key", "Hi", "50", "m1", "0.5", "true"); },
@@ -136,7 +155,7 @@ TEST_F(Exports, ChatSurvivesEveryAllocationFailing) {
   EXPECT_GT(calls, 20u);
 }
 
-TEST_F(Exports, ModelListingSurvivesEveryAllocationFailing) {
+TEST_F(EveryAllocationFailing, ModelListingGivesTheNewOrThePreviousList) {
   const std::string address = server_.Address();
   const unsigned long calls = FailEachAllocationInTurn(
       [&] { return getmodels(address.c_str(), "key"); },
@@ -149,7 +168,7 @@ TEST_F(Exports, ModelListingSurvivesEveryAllocationFailing) {
   EXPECT_GT(calls, 20u);
 }
 
-TEST_F(Exports, ImageGenerationSurvivesEveryAllocationFailing) {
+TEST_F(EveryAllocationFailing, ImageGenerationGivesADefinedResult) {
   answer_ = ReadFixtureBytes("image_url.json");
   OverrideImageEndpoint(Wide("http://" + server_.Address() + "/v1/images/generations"));
   const char kUrl[] = "https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz";
