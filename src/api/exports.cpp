@@ -1,10 +1,12 @@
 // The exported functions. Each converts its arguments, runs its flow and hands back a result
 // buffer. Nothing thrown inside may cross into the host, so each body catches everything and
-// answers as the flow does when it cannot get a request through.
+// answers as the flow does when it cannot get a request through. Every body holds the library's
+// lock from start to end, so calls from several threads run one after another.
 //
 // The narrow exports and their UTF-16 twins (the names ending in W) run the same body on the same
 // state; only the host strings differ (api/host_strings.h), so every body below exists once.
 #include "api/host_strings.h"
+#include "api/serialised_call.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
 #include "flows/model_list_flow.h"
@@ -35,12 +37,16 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
                              HostString<Strings> prompt, HostString<Strings> maxTokens,
                              HostString<Strings> model, HostString<Strings> temperature,
                              HostString<Strings> showWindow) {
+  const SerialisedCall serialised;
   try {
     const ChatArguments arguments{Strings::Argument(serverAddress), Strings::Argument(apiKey),
                                   Strings::Argument(prompt),        Strings::Argument(maxTokens),
                                   Strings::Argument(model),         Strings::Argument(temperature),
                                   Strings::Argument(showWindow)};
-    return Strings::Result(Chat(arguments));
+    const HostString<Strings> reply = Strings::Result(Chat(arguments));
+    // A reply the host never received ends the conversation, as any failed exchange does.
+    if (reply == nullptr) GetLibraryState().ConversationLog.clear();
+    return reply;
   } catch (...) {
     // A half-made exchange must not leave a user turn without its reply in the conversation.
     GetLibraryState().ConversationLog.clear();
@@ -50,16 +56,18 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
 
 template <typename Strings>
 HostString<Strings> GetModelsBody(HostString<Strings> serverAddress, HostString<Strings> apiKey) {
+  const SerialisedCall serialised;
   try {
     return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey)));
   } catch (...) {
-    return FallbackResult<Strings>(u"");
+    return FallbackResult<Strings>(GetLibraryState().ModelList.c_str());  // the last list found
   }
 }
 
 template <typename Strings>
 HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> prompt,
                                HostString<Strings> imageSize, HostString<Strings> showWindow) {
+  const SerialisedCall serialised;
   try {
     const ImageArguments arguments{Strings::Argument(apiKey), Strings::Argument(prompt),
                                    Strings::Argument(imageSize), Strings::Argument(showWindow)};
@@ -71,6 +79,7 @@ HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> p
 
 template <typename Strings>
 HostString<Strings> CheckDllVersionBody() {
+  const SerialisedCall serialised;
   try {
     return Strings::Result(GetLibraryState().VersionText);
   } catch (...) {
@@ -104,6 +113,7 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void) {
+  const SerialisedCall serialised;
   // Returned buffers live until unload; freeing a null block keeps the call harmless.
   FreeBlock(nullptr);
   return 0;
@@ -134,6 +144,7 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void) {
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
+  const SerialisedCall serialised;
   // Only the conversation starts over: the model list, the image result and the last reply stay.
   GetLibraryState().ConversationLog.clear();
   return 0;

@@ -28,7 +28,7 @@ Text Chat(const ChatArguments& arguments) {
   state.ConversationLog +=
       u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
   const Text body = u"{\"max_tokens\": " + MaxTokensText(arguments.max_tokens) +
-                    u", \"model\": \"" + arguments.model + u"\", \"temperature\": " +
+                    u", \"model\": \"" + EscapeText(arguments.model) + u"\", \"temperature\": " +
                     arguments.temperature + u", \"stream\": false, \"n\": 1, \"messages\": [" +
                     state.ConversationLog + u"]}";
 

@@ -11,7 +11,7 @@ struct ChatArguments {
   Text api_key;
   Text prompt;
   Text max_tokens;   // read leniently; its low 32 bits are sent
-  Text model;        // sent as it is
+  Text model;        // escaped for the inside of a JSON string, as the prompt is
   Text temperature;  // sent as it is, unquoted
   Text show_window;  // "true" shows the progress window
 };

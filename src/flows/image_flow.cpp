@@ -8,7 +8,15 @@
 
 namespace llmbridge {
 
-Text ImageEndpoint() { return kImageEndpoint; }
+namespace {
+Text g_endpoint_override;
+}  // namespace
+
+void OverrideImageEndpoint(const Text& endpoint) { g_endpoint_override = endpoint; }
+
+Text ImageEndpoint() {
+  return g_endpoint_override.empty() ? Text(kImageEndpoint) : g_endpoint_override;
+}
 
 Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
   LibraryState& state = GetLibraryState();

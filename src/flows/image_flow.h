@@ -8,6 +8,10 @@ namespace llmbridge {
 // The service the `imagen` export calls, fixed when the library is built.
 Text ImageEndpoint();
 
+// Test hook: ImageEndpoint() gives `endpoint` instead, so that a test can point the export at a
+// loopback server; the empty text brings the built-in one back. The library never calls it.
+void OverrideImageEndpoint(const Text& endpoint);
+
 struct ImageArguments {
   Text api_key;
   Text prompt;

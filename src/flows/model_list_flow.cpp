@@ -12,12 +12,19 @@ Text ListModels(const Text& server_address, const Text& api_key) {
   const Text url = u"http://" + server_address + u"/v1/models";
   const HeaderMap headers = BearerHeaders(api_key, false);
   HttpRequestPtr request = OpenHttpRequest(kHttpGet, url, Text(), 0, &headers);
-  if (request == nullptr) return Text();
+  if (request == nullptr) return state.ModelList;
 
   // Any answer is read alike, whatever its status: only the ids in it count.
   const Text body = HttpRequestInfo(*request, kHttpResponseBody);
+  // A listing that runs out of memory part-way leaves the previous list, as a failed one does.
+  Text previous = state.ModelList;
   state.ModelCount = 0;
-  if (!body.empty()) CollectModelIds(ParseAnswer(body));
+  try {
+    if (!body.empty()) CollectModelIds(ParseAnswer(body));
+  } catch (...) {
+    state.ModelList.swap(previous);
+    throw;
+  }
   return state.ModelList;
 }
 

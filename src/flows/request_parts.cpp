@@ -1,5 +1,8 @@
 #include "flows/request_parts.h"
 
+#include <cstring>
+#include <new>
+
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "state/library_state.h"
@@ -7,6 +10,10 @@
 #include "ui/progress_window.h"
 
 namespace llmbridge {
+
+namespace {
+constexpr char kParserOutOfMemory[] = "Out of memory";  // the parser's message for it
+}  // namespace
 
 Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
 
@@ -20,14 +27,24 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
 JsonValue* ParseAnswer(const Text& body) {
-  if (ParseJson(0, body) == 0) return nullptr;
+  if (ParseJson(0, body) == 0) {
+    // An answer there was no room to read is a failed call, not an answer without content.
+    if (std::strcmp(LastJsonError().message, kParserOutOfMemory) == 0) throw std::bad_alloc();
+    return nullptr;
+  }
   return GetJsonRoot(0);
 }
 
 ProgressWindowScope::ProgressWindowScope(const Text& show) {
   if (!TextsEqual(show, u"true")) return;
   // The state keeps what was made; nothing in the library reads it again.
-  const ProgressWindowHandles made = OpenProgressWindow(0, 0, 220, 40);
+  ProgressWindowHandles made;
+  try {
+    made = OpenProgressWindow(0, 0, 220, 40);
+  } catch (...) {
+    CloseAllWindows();  // no destructor runs for a scope that was never made
+    throw;
+  }
   LibraryState& state = GetLibraryState();
   state.ProgressWindow = made.window;
   state.ProgressFirstLabel = made.first_label;

@@ -20,7 +20,8 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body);
 Text ApiErrorText(const Text& status);
 
 // Parses an answer's body into JSON slot 0; the new root, or null when the parse failed (an
-// earlier document in the slot is never handed out for a later answer).
+// earlier document in the slot is never handed out for a later answer). Throws std::bad_alloc
+// when the parser ran out of memory.
 JsonValue* ParseAnswer(const Text& body);
 
 // Shows the progress window while it lives, when `show` is exactly "true", and records what it

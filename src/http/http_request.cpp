@@ -11,6 +11,8 @@
 #include "http/header_map.h"
 #include "http/http_option_observer.h"
 #include "http/http_settings.h"
+#include "text/allocation_failure.h"
+#include "text/checked_size.h"
 #include "text/narrow_text.h"
 #include "text/number_text.h"
 
@@ -56,10 +58,17 @@ size_t StoreReceivedData(char* bytes, size_t size, size_t count, void* buffer) {
   return static_cast<ReceiveBuffer*>(buffer)->Append(bytes, total) ? total : 0;
 }
 
-// The libcurl handle and header list of one transfer, released together.
+// Whether the observer, if any, lets the transfer go ahead with this option.
+bool Admitted(int option, long number, const void* pointer) {
+  return !OptionObserver() || OptionObserver()(HttpOptionSet{option, number, pointer});
+}
+
+// The libcurl handle, its header list and its error buffer, released together. The first option
+// libcurl (or the observer) refuses is kept: the transfer is then not performed.
 class CurlTransfer {
  public:
-  CurlTransfer() : handle_(curl_easy_init()) {}
+  CurlTransfer()
+      : handle_(Admitted(kHttpHandleCreation, 0, nullptr) ? curl_easy_init() : nullptr) {}
   ~CurlTransfer() {
     if (header_lines_ != nullptr) curl_slist_free_all(header_lines_);
     if (handle_ != nullptr) curl_easy_cleanup(handle_);
@@ -68,47 +77,55 @@ class CurlTransfer {
   CurlTransfer& operator=(const CurlTransfer&) = delete;
 
   CURL* handle() const { return handle_; }
+  CURLcode failure() const { return failure_; }
+  // Filled by libcurl when a transfer fails; a member, so it lives as long as the handle.
+  const char* error_message() const { return error_buffer_; }
 
-  void SetNumber(CURLoption option, long value) {
-    curl_easy_setopt(handle_, option, value);
-    Report(option, value, nullptr);
-  }
-  void SetData(CURLoption option, const void* value) {
-    curl_easy_setopt(handle_, option, value);
-    Report(option, 0, value);
-  }
+  void SetNumber(CURLoption option, long value) { Set(option, value, value, nullptr); }
+  void SetData(CURLoption option, const void* value) { Set(option, value, 0, value); }
   void SetCallback(CURLoption option, curl_write_callback callback) {
-    curl_easy_setopt(handle_, option, callback);
-    Report(option, 0, nullptr);
+    Set(option, callback, 0, nullptr);
   }
+  void SetErrorBuffer() { SetData(CURLOPT_ERRORBUFFER, error_buffer_); }
 
   // Builds the header lines in the map's visiting order: "name: value", or "name;" which is how
-  // libcurl sends a header with an empty value. An empty map gives an empty list.
-  bool BuildHeaderLines(const HeaderMap& headers) {
-    bool complete = true;
+  // libcurl sends a header with an empty value. An empty map gives an empty list. A line libcurl
+  // finds no room for fails the transfer: a request must not go out without its headers.
+  void BuildHeaderLines(const HeaderMap& headers) {
     headers.ForEach([&](const Text& name, const Text& value) {
       std::string line = HeaderPart(name);
       const std::string value_bytes = HeaderPart(value);
       line += value_bytes.empty() ? ";" : ": " + value_bytes;
-      curl_slist* extended = curl_slist_append(header_lines_, line.c_str());
+      curl_slist* extended =
+          AllocationMayProceed() ? curl_slist_append(header_lines_, line.c_str()) : nullptr;
       if (extended == nullptr)
-        complete = false;
+        Keep(CURLE_OUT_OF_MEMORY);
       else
         header_lines_ = extended;
     });
-    return complete;
   }
   curl_slist* header_lines() const { return header_lines_; }
 
  private:
-  static void Report(CURLoption option, long number, const void* pointer) {
-    if (OptionObserver())
-      OptionObserver()(HttpOptionSet{static_cast<int>(option), number, pointer});
+  // Sets the option unless the observer refuses it, which counts as libcurl having no room.
+  template <typename Value>
+  void Set(CURLoption option, Value value, long reported_number, const void* reported_pointer) {
+    Keep(Admitted(option, reported_number, reported_pointer)
+             ? curl_easy_setopt(handle_, option, value)
+             : CURLE_OUT_OF_MEMORY);
+  }
+  void Keep(CURLcode result) {
+    if (failure_ == CURLE_OK) failure_ = result;
   }
 
+  char error_buffer_[CURL_ERROR_SIZE] = {};
   CURL* handle_;
   curl_slist* header_lines_ = nullptr;
+  CURLcode failure_ = CURLE_OK;
 };
+
+// libcurl keeps following redirects until this many; a loop then fails the transfer.
+constexpr long kMaxRedirects = 20;
 
 void PerformHttpTransfer(HttpRequest& request) {
   const std::string url = EncodeText(request.Url, NarrowEncoding::Ansi);
@@ -117,14 +134,19 @@ void PerformHttpTransfer(HttpRequest& request) {
   if (transfer.handle() == nullptr) return;
   if (!request.Response.Allocate() || !request.ResponseHead.Allocate()) return;
 
-  char error_buffer[CURL_ERROR_SIZE] = {};
   transfer.SetNumber(CURLOPT_FOLLOWLOCATION, 1L);
-  if (request.Method == kHttpPost) transfer.SetNumber(CURLOPT_POST, 1L);
-  if (request.BodyLength != 0) {
+  if (request.Method == kHttpPost) {
+    // Always with its body fields, even an empty one: without them libcurl would read the body
+    // from the process's standard input, which belongs to the host.
+    transfer.SetNumber(CURLOPT_POST, 1L);
+    transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
+    transfer.SetData(CURLOPT_POSTFIELDS, request.BodyLength != 0 ? request.Body : "");
+  } else if (request.BodyLength != 0) {
     transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
     transfer.SetData(CURLOPT_POSTFIELDS, request.Body);
   }
-  if (request.Headers != nullptr && transfer.BuildHeaderLines(*request.Headers)) {
+  if (request.Headers != nullptr) {
+    transfer.BuildHeaderLines(*request.Headers);
     transfer.SetData(CURLOPT_HTTPHEADER, transfer.header_lines());
   }
   transfer.SetData(CURLOPT_URL, url.c_str());
@@ -134,12 +156,17 @@ void PerformHttpTransfer(HttpRequest& request) {
   transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
   transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
   transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
-  transfer.SetData(CURLOPT_ERRORBUFFER, error_buffer);
+  transfer.SetErrorBuffer();
   transfer.SetNumber(CURLOPT_CONNECTTIMEOUT_MS, request.ConnectTimeoutMs);
   transfer.SetNumber(CURLOPT_TIMEOUT_MS, request.TransferTimeoutMs);
   transfer.SetNumber(CURLOPT_NOSIGNAL, 1L);
+  transfer.SetNumber(CURLOPT_MAXREDIRS, kMaxRedirects);
+  // Probes an idle connection (libcurl's defaults: after 60 s, then every 60 s), so a server
+  // that vanished ends the call; the transfer itself keeps no time limit.
+  transfer.SetNumber(CURLOPT_TCP_KEEPALIVE, 1L);
 
-  const CURLcode result = curl_easy_perform(transfer.handle());
+  const CURLcode result =
+      transfer.failure() != CURLE_OK ? transfer.failure() : curl_easy_perform(transfer.handle());
   if (result == CURLE_OK) {
     long status = 0;
     curl_easy_getinfo(transfer.handle(), CURLINFO_RESPONSE_CODE, &status);
@@ -147,7 +174,8 @@ void PerformHttpTransfer(HttpRequest& request) {
     request.Response.ShrinkToReceived();
   } else {
     // libcurl leaves the buffer empty for a few failures; its generic message then says what.
-    const char* message = error_buffer[0] != '\0' ? error_buffer : curl_easy_strerror(result);
+    const char* message =
+        transfer.error_message()[0] != '\0' ? transfer.error_message() : curl_easy_strerror(result);
     request.ErrorMessage = FromNarrow(message, -1, NarrowEncoding::Ansi);
   }
 }
@@ -175,7 +203,7 @@ HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body
   request->Method = method;
   request->Flags = flags;
   request->Body = body_bytes.c_str();
-  request->BodyLength = static_cast<int32_t>(body_bytes.size());
+  request->BodyLength = CheckedLength(body_bytes.size());
   request->Headers = headers;
   request->ConnectTimeoutMs = GetHttpSettings().ConnectTimeoutMs;
   request->TransferTimeoutMs = GetHttpSettings().TransferTimeoutMs;

@@ -6,8 +6,6 @@
 
 namespace llmbridge {
 
-unsigned long json_memory_detail::allocations_until_failure = 0;
-
 namespace {
 
 size_t g_held_allocations = 0;
@@ -53,9 +51,7 @@ void JsonFreeBlock(void* block) { g_block_reserve.GiveBack(block); }
 
 void ReleaseKeptJsonBlocks() { g_block_reserve.Release(); }
 
-void SetJsonAllocationFailure(unsigned long nth) {
-  json_memory_detail::allocations_until_failure = nth;
-}
+void SetJsonAllocationFailure(unsigned long nth) { SetAllocationFailure(nth); }
 
 size_t HeldJsonAllocations() { return g_held_allocations; }
 

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "text/allocation_failure.h"
+
 namespace llmbridge {
 
 // Returns `bytes` of uninitialised storage, or null when none can be had (never throws).
@@ -16,18 +18,10 @@ void* JsonReallocate(void* block, size_t bytes);
 // Releases storage from JsonAllocate; null is ignored.
 void JsonFree(void* block);
 
-namespace json_memory_detail {
-// Allocations left until the one that is made to fail; 0 when none is.
-extern unsigned long allocations_until_failure;
-}  // namespace json_memory_detail
-
 // For storage carved from a block already held: counts as an allocation for the test hook below,
 // so that each carve can be made to fail like a block of its own. False for the one made to fail.
 // Inline: a parse carves once per string and key.
-inline bool JsonAllocationMayProceed() {
-  unsigned long& left = json_memory_detail::allocations_until_failure;
-  return left == 0 || --left != 0;
-}
+inline bool JsonAllocationMayProceed() { return AllocationMayProceed(); }
 
 // The same for the record pools' blocks, which come from a reserve that keeps the blocks given
 // back for the next parse (see block_reserve.h).
@@ -38,7 +32,8 @@ void JsonFreeBlock(void* block);
 void ReleaseKeptJsonBlocks();
 
 // Test hook: the `nth` allocation from now on (1 = the next one) fails; 0 turns failures off.
-// The library itself never calls this.
+// The library itself never calls this. The count is shared with the library's other allocations
+// (see allocation_failure.h).
 void SetJsonAllocationFailure(unsigned long nth);
 
 // Test hook: how many blocks from JsonAllocate and JsonReallocate are not yet freed, so a test

@@ -25,8 +25,9 @@ void InitEventLayer() {
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kClassName;
   RegisterClassW(&window_class);
-  // Never shown: WS_CAPTION without WS_VISIBLE.
-  g_window = CreateWindowExW(0, kClassName, L"", WS_CAPTION, 0, 0, 1, 1, nullptr, nullptr,
+  // Never shown: WS_CAPTION without WS_VISIBLE. Message-only: a top-level window would make
+  // every broadcast SendMessage wait on the loading thread, which may never pump messages.
+  g_window = CreateWindowExW(0, kClassName, L"", WS_CAPTION, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
                              LibraryInstance(), nullptr);
   g_post_message = RegisterWindowMessageW(L"llmbridge.PostEvent");
   g_reply_message = RegisterWindowMessageW(L"llmbridge.PostEventReply");

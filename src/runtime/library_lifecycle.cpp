@@ -17,9 +17,11 @@
 
 namespace llmbridge {
 
+namespace {
+
 // No step checks an earlier one or reports failure: a layer that could not start leaves its
 // features unavailable and the library loads all the same.
-void StartLibrary() {
+void StartLayers() {
   CreateProgramHeap();
   CreateLibraryLocale();
   CreateTextStorage();
@@ -45,9 +47,19 @@ void StartLibrary() {
   GetLibraryState().VersionText = kVersionText;  // last: the library is ready once this is set
 }
 
+}  // namespace
+
+void StartLibrary() noexcept {
+  // Nothing may be thrown into the loader; only a failed allocation can throw here.
+  try {
+    StartLayers();
+  } catch (...) {
+  }
+}
+
 // Menus, controls, drawing, image codecs and container operations release nothing: what they
 // hold stays until the process ends.
-void StopLibrary() {
+void StopLibrary() noexcept {
   FreeAllJson();
   ReleaseKeptJsonBlocks();
   StopNetwork();
@@ -61,6 +73,13 @@ void StopLibrary() {
   DestroyBlockHeap();
   DestroyTextStorage();
   DestroyProgramHeap();
+}
+
+// When the process is ending, its other threads are already gone, perhaps inside OLE, user32,
+// Winsock or libcurl holding their locks: calling into them can hang or crash. The system takes
+// back everything the process held, so doing nothing is both safe and complete.
+void DetachLibrary(bool process_ending) noexcept {
+  if (!process_ending) StopLibrary();
 }
 
 }  // namespace llmbridge

@@ -9,11 +9,16 @@
 namespace llmbridge {
 
 // Runs on process attach (Windows) or from the shared library's constructor (elsewhere), before
-// any export can be called.
-void StartLibrary();
+// any export can be called. Never throws: a step short of memory ends start-up there, and the
+// features of the steps after it stay unavailable.
+void StartLibrary() noexcept;
 
 // Runs on process detach or from the shared library's destructor. Every buffer ever returned to
 // the host becomes invalid here.
-void StopLibrary();
+void StopLibrary() noexcept;
+
+// The entry function's process detach: the full shutdown when the library is unloaded, nothing
+// when the whole process is ending.
+void DetachLibrary(bool process_ending) noexcept;
 
 }  // namespace llmbridge

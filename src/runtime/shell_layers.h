@@ -9,7 +9,7 @@ namespace llmbridge {
 void InitTrayIcons();  // registry; the taskbar-restart message
 void InitMenus();      // registry and the menu state
 void InitOle();        // on the loading thread
-void ShutdownOle();
+void ShutdownOle();    // balances InitOle only when it succeeded, and only on that thread
 void ReleaseAllTrayIcons();
 
 // The message Explorer broadcasts when the taskbar is recreated (0 where there is none).

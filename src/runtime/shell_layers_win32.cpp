@@ -6,6 +6,7 @@
 // clang-format on
 
 #include "base/handle_registry.h"
+#include "runtime/ole_calls_win32.h"
 #include "runtime/shell_layers.h"
 
 namespace llmbridge {
@@ -51,6 +52,9 @@ HandleRegistry<TrayIcon> g_tray_icons(RemoveTrayIcon);
 HandleRegistry<Menu>* g_menus = nullptr;
 MenuState g_menu_state;
 UINT g_taskbar_created = 0;
+// The thread whose OLE start-up succeeded and must be balanced; 0 (no thread has that id) when
+// start-up initialised nothing.
+DWORD g_ole_thread = 0;
 
 }  // namespace
 
@@ -61,10 +65,23 @@ void InitMenus() {
   g_menu_state = MenuState{};
 }
 
-// The result is ignored: a thread already in another concurrency model keeps it.
-void InitOle() { OleInitialize(nullptr); }
+OleCalls& OleCallSeam() {
+  static OleCalls calls{OleInitialize, OleUninitialize};
+  return calls;
+}
 
-void ShutdownOle() { OleUninitialize(); }
+// S_OK and S_FALSE each take a reference that shutdown gives back. A thread already in the
+// multithreaded apartment keeps it (RPC_E_CHANGED_MODE) and gets no reference from us.
+void InitOle() {
+  g_ole_thread = SUCCEEDED(OleCallSeam().initialize(nullptr)) ? GetCurrentThreadId() : 0;
+}
+
+// Only on the thread that start-up initialised: on any other thread OleUninitialize would give
+// back one of that thread's own references. Unloaded elsewhere, the loading thread keeps ours.
+void ShutdownOle() {
+  if (g_ole_thread != 0 && g_ole_thread == GetCurrentThreadId()) OleCallSeam().uninitialize();
+  g_ole_thread = 0;
+}
 
 void ReleaseAllTrayIcons() { g_tray_icons.ReleaseAll(); }
 

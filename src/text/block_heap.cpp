@@ -1,5 +1,6 @@
 #include "text/block_heap.h"
 
+#include "text/allocation_failure.h"
 #include "text/block_heap_platform.h"
 
 namespace llmbridge {
@@ -9,7 +10,7 @@ bool CreateBlockHeap() { return platform::CreatePrivateHeap(); }
 void DestroyBlockHeap() { platform::DestroyPrivateHeap(); }
 
 void* AllocateBlock(int32_t size, uint32_t flags) {
-  if (size <= 0) return nullptr;
+  if (size <= 0 || !AllocationMayProceed()) return nullptr;
   return platform::HeapAllocate(static_cast<size_t>(size), (flags & kBlockUninitialized) == 0);
 }
 
@@ -18,6 +19,7 @@ void* AllocateZeroedBlock(int32_t size) { return AllocateBlock(size, 0); }
 void* ReallocateBlock(void* block, int32_t size, uint32_t flags) {
   if (size <= 0) return nullptr;
   if (block == nullptr) return AllocateBlock(size, flags);
+  if (!AllocationMayProceed()) return nullptr;
   return platform::HeapReallocate(block, static_cast<size_t>(size),
                                   (flags & kBlockUninitialized) == 0);
 }

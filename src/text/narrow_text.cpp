@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "text/block_heap.h"
+#include "text/checked_size.h"
 #include "text/code_page.h"
 
 namespace llmbridge {
@@ -15,7 +16,7 @@ codepage::CodePage PageOf(NarrowEncoding encoding) {
 
 // Bytes before the first zero byte, but no more than `length` unless it is -1.
 int CountBytes(const char* bytes, int32_t length) {
-  if (length == -1) return static_cast<int>(std::strlen(bytes));
+  if (length == -1) return CheckedLength(std::strlen(bytes));
   const void* zero = std::memchr(bytes, 0, static_cast<size_t>(length));
   return zero ? static_cast<int>(static_cast<const char*>(zero) - bytes) : length;
 }
@@ -46,7 +47,7 @@ Text FromNarrow(const char* bytes, int32_t length, NarrowEncoding encoding) {
 
 char* ToNarrow(const Text& text) {
   // The terminating zero is converted along with the text, so the sizes include it.
-  const int units = static_cast<int>(text.size()) + 1;
+  const int units = CheckedLength(text.size() + 1);
   const int needed =
       codepage::EncodeNarrow(codepage::CodePage::Ansi, text.c_str(), units, nullptr, 0);
   if (needed <= 0) return nullptr;
@@ -58,7 +59,7 @@ char* ToNarrow(const Text& text) {
 
 std::string EncodeText(const Text& text, NarrowEncoding encoding) {
   const codepage::CodePage page = PageOf(encoding);
-  const int units = static_cast<int>(text.size());
+  const int units = CheckedLength(text.size());
   if (units == 0) return std::string();
   const int needed = codepage::EncodeNarrow(page, text.data(), units, nullptr, 0);
   std::string bytes(static_cast<size_t>(needed > 0 ? needed : 0), '\0');

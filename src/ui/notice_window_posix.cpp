@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "ui/centring.h"
 #include "ui/progress_labels.h"
@@ -30,7 +31,11 @@ std::unique_ptr<NoticeWindow> NoticeWindow::Open(const XlibFunctions& xlib, int 
   if (display_name == nullptr || *display_name == '\0') return nullptr;
   Display* display = xlib.open_display(display_name);
   if (display == nullptr) return nullptr;
-  std::unique_ptr<NoticeWindow> notice(new NoticeWindow(xlib, display));
+  std::unique_ptr<NoticeWindow> notice(new (std::nothrow) NoticeWindow(xlib, display));
+  if (notice == nullptr) {  // the connection has no owner yet
+    xlib.close_display(display);
+    return nullptr;
+  }
   notice->Create(width, height);
   if (notice->window_ == 0) return nullptr;
   return notice;

@@ -71,6 +71,9 @@ ProgressWindowHandles OpenProgressWindow(int32_t x, int32_t y, int32_t width, in
     *label_slots[control_id - 1] = CreateLabel(window, layout, control_id);
     ++control_id;
   }
+  // The calling thread pumps no messages while the request blocks: paint the window and its
+  // labels now, or they stay blank until the call returns.
+  if (window != nullptr) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   return made;
 }
 

@@ -1,6 +1,8 @@
 // The Windows window layer: class defaults, the layer's window procedure and window destruction.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/event_queue.h"
 #include "base/module_instance_win32.h"
 #include "ui/open_window_list.h"
@@ -41,7 +43,7 @@ void OnFinalDestroy(HWND window) {
 
 // WM_ERASEBKGND and WM_CTLCOLORSTATIC go to the default handling on purpose: the class brush
 // paints the 3-D face colour and the labels take the system text colour.
-LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT HandleLayerMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:  // only CloseAllWindows closes the library's windows
       PushEvent({EventKind::CloseRequested, window});
@@ -57,12 +59,24 @@ LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, 
   }
 }
 
+// Nothing may be thrown into the system's message dispatch: a message that cannot be handled
+// for want of memory (queueing an event, naming a class) is dropped.
+LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  try {
+    return HandleLayerMessage(window, message, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace
 
-std::wstring WindowClassName(int32_t number) { return L"WindowClass_" + std::to_wstring(number); }
+WindowClassName::WindowClassName(int32_t number) {
+  swprintf(text_, sizeof(text_) / sizeof(text_[0]), L"WindowClass_%d", static_cast<int>(number));
+}
 
 void RegisterWindowClass(int32_t number) {
-  const std::wstring name = WindowClassName(number);
+  const WindowClassName name(number);
   WNDCLASSW window_class{};
   window_class.style = CS_DBLCLKS;
   window_class.lpfnWndProc = LayerWindowProcedure;

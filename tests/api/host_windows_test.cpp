@@ -1,11 +1,13 @@
 // A Windows host loading and unloading the DLL: what loading leaves in the process, what
 // unloading takes away, and the manifest the DLL carries.
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <windows.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "support/display.h"
 
@@ -36,15 +38,28 @@ int CountOwnWindows(const std::wstring& class_prefix) {
   return search.count;
 }
 
+// Message-only windows of this process with that class name.
+int CountOwnMessageOnlyWindows(const wchar_t* class_name) {
+  int count = 0;
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, class_name, nullptr); window != nullptr;
+       window = FindWindowExW(HWND_MESSAGE, window, class_name, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
 TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
   if (!llmbridge::testing::DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
-  ASSERT_EQ(CountOwnWindows(L"PostEventClass"), 0);
+  ASSERT_EQ(CountOwnMessageOnlyWindows(L"PostEventClass"), 0);
   HMODULE library = LoadLibraryA("llmbridge.dll");
   ASSERT_NE(library, nullptr);
   WNDCLASSW info{};
   EXPECT_TRUE(GetClassInfoW(library, L"PostEventClass", &info));
-  EXPECT_EQ(CountOwnWindows(L"PostEventClass"), 1);
-  EXPECT_EQ(CountOwnWindows(L"WindowClass_"), 0);  // no progress window without a request
+  EXPECT_EQ(CountOwnMessageOnlyWindows(L"PostEventClass"), 1);
+  EXPECT_EQ(CountOwnWindows(L"PostEventClass"), 0);  // no top-level window
+  EXPECT_EQ(CountOwnWindows(L"WindowClass_"), 0);    // no progress window without a request
 
   using CheckDllVersion = const char*(WINAPI*)(void);
   auto version = reinterpret_cast<CheckDllVersion>(
@@ -53,8 +68,54 @@ TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
   EXPECT_STREQ(version(), "1.11");
 
   ASSERT_TRUE(FreeLibrary(library));
-  EXPECT_EQ(CountOwnWindows(L"PostEventClass"), 0);
+  EXPECT_EQ(CountOwnMessageOnlyWindows(L"PostEventClass"), 0);
   EXPECT_FALSE(GetClassInfoW(library, L"PostEventClass", &info));
+}
+
+// A thread that loads the DLL and then pumps no messages (a console host, say) must not hold up
+// other programs' broadcasts: SendMessage to HWND_BROADCAST waits on every top-level window.
+TEST(WindowsHost, ABroadcastDoesNotWaitOnALoadingThreadThatPumpsNoMessages) {
+  if (!llmbridge::testing::DisplaySet()) GTEST_SKIP() << "no display: no window can be made";
+  HANDLE loaded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HMODULE library = nullptr;
+  std::thread host([&] {
+    library = LoadLibraryA("llmbridge.dll");
+    SetEvent(loaded);
+    WaitForSingleObject(done, INFINITE);  // blocks without pumping
+    if (library != nullptr) FreeLibrary(library);
+  });
+  WaitForSingleObject(loaded, INFINITE);
+  ASSERT_NE(library, nullptr);
+  constexpr UINT kTimeoutMs = 2000;
+  const ULONGLONG start = GetTickCount64();
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_NULL, 0, 0, SMTO_BLOCK, kTimeoutMs, &result);
+  const ULONGLONG elapsed = GetTickCount64() - start;
+  SetEvent(done);
+  host.join();
+  CloseHandle(loaded);
+  CloseHandle(done);
+  // A window that does not answer costs the whole timeout; none may be left to wait on.
+  EXPECT_LT(elapsed, kTimeoutMs) << "the broadcast waited on an unanswering window";
+}
+
+// A host thread already in the multithreaded apartment keeps its COM through loading and freeing.
+TEST(WindowsHost, AThreadInTheMultithreadedApartmentKeepsItsCom) {
+  HRESULT joined = E_FAIL;
+  HRESULT after_unload = E_FAIL;
+  std::thread host([&] {
+    joined = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    HMODULE library = LoadLibraryA("llmbridge.dll");
+    if (library != nullptr) FreeLibrary(library);
+    // Still initialised, and still in the multithreaded apartment.
+    after_unload = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(after_unload)) CoUninitialize();
+    if (SUCCEEDED(joined)) CoUninitialize();
+  });
+  host.join();
+  EXPECT_EQ(joined, S_OK);
+  EXPECT_EQ(after_unload, S_FALSE);
 }
 
 class ManifestResource : public ::testing::Test {

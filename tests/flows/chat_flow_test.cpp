@@ -118,13 +118,25 @@ TEST_F(ChatFlow, MaximumTokensAreReadLenientlyAndSentAsTheirLow32Bits) {
   }
 }
 
-TEST_F(ChatFlow, ModelAndTemperatureAreSentAsGiven) {
-  server_.Script(HttpReply(200, ChatAnswer("ok")));
-  Send(u"x", u"1", u"gpt\"4", u"");
-  EXPECT_EQ(LastBody().rfind(
-                "{\"max_tokens\": 1, \"model\": \"gpt\"4\", \"temperature\": , \"stream\"", 0),
-            0u)
-      << LastBody();
+// The model is escaped as the prompt is, so that any name keeps the body valid JSON; a plain
+// name is sent unchanged. The temperature is sent as the host passes it.
+TEST_F(ChatFlow, ModelsAreEscapedAndTemperaturesSentAsGiven) {
+  struct Case {
+    Text model;
+    Text temperature;
+    std::string sent;
+  };
+  const std::vector<Case> cases = {
+      {u"gpt-4o-mini", u"0.7", "\"model\": \"gpt-4o-mini\", \"temperature\": 0.7, "},
+      {u"gpt\"4", u"", "\"model\": \"gpt\\\"4\", \"temperature\": , "},
+      {u"a\", \"n\": 9, \"x", u"1", "\"model\": \"a\\\", \\\"n\\\": 9, \\\"x\", \"temperature\": 1, "},
+      {u"back\\slash\n", u"1", "\"model\": \"back\\\\slash\\n\", \"temperature\": 1, "},
+  };
+  for (const Case& c : cases) {
+    server_.Script(HttpReply(200, ChatAnswer("ok")));
+    Send(u"x", u"1", c.model, c.temperature);
+    EXPECT_EQ(LastBody().rfind("{\"max_tokens\": 1, " + c.sent + "\"stream\"", 0), 0u) << LastBody();
+  }
 }
 
 TEST_F(ChatFlow, RepliesComeBackRawAndStandEscapedInTheConversation) {

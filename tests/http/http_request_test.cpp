@@ -38,7 +38,10 @@ HeaderMap ChatHeaders() {
 class OptionRecorder {
  public:
   OptionRecorder() {
-    SetHttpOptionObserver([this](const HttpOptionSet& set) { sets_.push_back(set); });
+    SetHttpOptionObserver([this](const HttpOptionSet& set) {
+      sets_.push_back(set);
+      return true;
+    });
   }
   ~OptionRecorder() { SetHttpOptionObserver(nullptr); }
   std::vector<int> Options() const {
@@ -81,15 +84,17 @@ TEST(HttpRequest, PostSendsTheUtf8BodyAndTheHeaderLinesInMapOrder) {
   EXPECT_LT(type, auth);
   EXPECT_EQ(wire.substr(wire.size() - 14), "{\"q\": \"caf\xc3\xa9\"}");
 
-  const std::vector<int> expected = {CURLOPT_FOLLOWLOCATION, CURLOPT_POST,
-                                     CURLOPT_POSTFIELDSIZE,  CURLOPT_POSTFIELDS,
-                                     CURLOPT_HTTPHEADER,     CURLOPT_URL,
-                                     CURLOPT_USERAGENT,      CURLOPT_WRITEFUNCTION,
-                                     CURLOPT_WRITEDATA,      CURLOPT_CUSTOMREQUEST,
-                                     CURLOPT_HEADERFUNCTION, CURLOPT_HEADERDATA,
-                                     CURLOPT_ERRORBUFFER,    CURLOPT_CONNECTTIMEOUT_MS,
-                                     CURLOPT_TIMEOUT_MS,     CURLOPT_NOSIGNAL};
+  const std::vector<int> expected = {
+      kHttpHandleCreation,   CURLOPT_FOLLOWLOCATION, CURLOPT_POST,
+      CURLOPT_POSTFIELDSIZE, CURLOPT_POSTFIELDS,     CURLOPT_HTTPHEADER,
+      CURLOPT_URL,           CURLOPT_USERAGENT,      CURLOPT_WRITEFUNCTION,
+      CURLOPT_WRITEDATA,     CURLOPT_CUSTOMREQUEST,  CURLOPT_HEADERFUNCTION,
+      CURLOPT_HEADERDATA,    CURLOPT_ERRORBUFFER,    CURLOPT_CONNECTTIMEOUT_MS,
+      CURLOPT_TIMEOUT_MS,    CURLOPT_NOSIGNAL,       CURLOPT_MAXREDIRS,
+      CURLOPT_TCP_KEEPALIVE};
   EXPECT_EQ(recorder.Options(), expected);
+  EXPECT_EQ(recorder.Find(CURLOPT_MAXREDIRS)->number, 20);
+  EXPECT_EQ(recorder.Find(CURLOPT_TCP_KEEPALIVE)->number, 1);
   EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE)->number, 14);
   EXPECT_EQ(recorder.Find(CURLOPT_CONNECTTIMEOUT_MS)->number, 30000);
   EXPECT_EQ(recorder.Find(CURLOPT_TIMEOUT_MS)->number, 0);
@@ -175,6 +180,49 @@ TEST(HttpRequest, RedirectsAreFollowedToTheFinalAnswer) {
   const Text head = HttpRequestInfo(*request, kHttpResponseHeaders);
   EXPECT_EQ(head.rfind(u"HTTP/1.1 302", 0), 0u);
   EXPECT_NE(head.find(u"\r\nHTTP/1.1 200 OK\r\n"), Text::npos);
+}
+
+TEST(HttpRequest, ARedirectLoopEndsAfterTwentyHops) {
+  LoopbackServer server;
+  for (int i = 0; i < 25; ++i)
+    server.Script(HttpReply(302, "", "Location: http://" + server.Address() + "/again\r\n"));
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/start"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"0");
+  EXPECT_NE(HttpRequestInfo(*request, kHttpErrorMessage), u"");
+  EXPECT_EQ(server.Requests().size(), 21u);  // the first request and twenty redirects
+}
+
+// A POST without a body still sets its body fields: libcurl would otherwise read the body from
+// the host's standard input.
+TEST(HttpRequest, APostWithoutBodySendsAnEmptyOne) {
+  LoopbackServer server;
+  server.Script(HttpReply(200, "{}"));
+  OptionRecorder recorder;
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, Url(server, "/"), u"", 0, nullptr);
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"200");
+  EXPECT_NE(server.Requests().at(0).find("\r\nContent-Length: 0\r\n"), std::string::npos);
+  ASSERT_NE(recorder.Find(CURLOPT_POSTFIELDS), nullptr);
+  EXPECT_STREQ(static_cast<const char*>(recorder.Find(CURLOPT_POSTFIELDS)->pointer), "");
+  EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE)->number, 0);
+}
+
+// Refusing the handle or any option (as libcurl does when it has no room) fails the transfer
+// before anything is sent.
+TEST(HttpRequest, ARefusedOptionOrHandleFailsTheTransfer) {
+  for (int refused : {kHttpHandleCreation, int{CURLOPT_URL}, int{CURLOPT_HTTPHEADER},
+                      int{CURLOPT_TCP_KEEPALIVE}}) {
+    LoopbackServer server;
+    server.Script(HttpReply(200, "{}"));
+    SetHttpOptionObserver([refused](const HttpOptionSet& set) { return set.option != refused; });
+    const HeaderMap headers = ChatHeaders();
+    HttpRequestPtr request = OpenHttpRequest(kHttpPost, Url(server, "/"), u"{}", 0, &headers);
+    SetHttpOptionObserver(nullptr);
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(Status(*request), u"0") << refused;
+    EXPECT_TRUE(server.Requests().empty()) << refused;
+  }
 }
 
 TEST(HttpRequest, FailedTransfersHaveStatusZeroAndLibcurlsMessage) {

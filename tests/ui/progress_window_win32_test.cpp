@@ -74,6 +74,17 @@ TEST_F(ProgressWindowOnWindows, IsAVisiblePopupOfItsOwnClassCentredOnThePrimaryS
   EXPECT_EQ(frame.bottom - frame.top, 40);
 }
 
+// The calling thread pumps no messages while its request runs, so the window and its labels
+// must be painted before OpenProgressWindow returns.
+TEST_F(ProgressWindowOnWindows, NothingIsLeftToPaintWhenOpeningReturns) {
+  EXPECT_FALSE(GetUpdateRect(window_, nullptr, FALSE));
+  for (void* label :
+       {GetLibraryState().ProgressFirstLabel, GetLibraryState().ProgressSecondLabel}) {
+    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(GetUpdateRect(static_cast<HWND>(label), nullptr, FALSE));
+  }
+}
+
 TEST_F(ProgressWindowOnWindows, CarriesTheTwoStaticLabelsInOrder) {
   struct ExpectedLabel {
     int id;

@@ -1,0 +1,186 @@
+// The exports themselves, compiled into the test program: calls from several threads at once,
+// and every allocation of a call failing in turn.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "flows/flow_test_support.h"
+#include "flows/image_flow.h"
+#include "json/json_parser.h"
+#include "json/json_slots.h"
+#include "llmbridge.h"
+#include "state/library_state.h"
+#include "support/failing_allocations.h"
+#include "support/fixture_text.h"
+#include "text/allocation_failure.h"
+#include "ui/open_window_list.h"
+
+namespace llmbridge::testing {
+namespace {
+
+const char kReply[] = "Hello";
+const char kModels[] = "m1\rm2";
+// One answer both walks read: the chat walk finds the content, the model walk the ids.
+const char kAnswer[] =
+    "{\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": "
+    "\"Hello\"}}], \"data\": [{\"id\": \"m1\"}, {\"id\": \"m2\"}]}";
+
+bool Is(const char* result, const char* expected) {
+  return result != nullptr && std::string(result) == expected;
+}
+
+// Under Wine on a virtual display each progress window takes about 2 s to appear, too slow for
+// sweeps of some 140 calls that ask for it: there they run in the repeat with no display, where
+// the window paths run too and fail fast. On Linux they run with real windows.
+bool WindowsAreSlow() {
+#ifdef _WIN32
+  const char* display = std::getenv("DISPLAY");
+  return display != nullptr && *display != '\0';
+#else
+  return false;
+#endif
+}
+
+using Exports = FlowTest;
+
+class EveryAllocationFailing : public FlowTest {
+ protected:
+  void SetUp() override {
+    if (WindowsAreSlow()) GTEST_SKIP() << "progress windows are slow here: runs without display";
+    FlowTest::SetUp();
+  }
+  void TearDown() override { OverrideImageEndpoint(Text()); }
+
+  // Calls `call` with its n-th allocation failing, for n = 1, 2, ... until a call makes fewer
+  // than n allocations; `check` judges each result. Before each call the state holds an earlier
+  // conversation, model list and image result. Returns how many calls were made.
+  template <typename Call, typename Check>
+  unsigned long FailEachAllocationInTurn(Call call, Check check) {
+    for (unsigned long nth = 1;; ++nth) {
+      server_.Script(HttpReply(200, answer_));
+      LibraryState& state = GetLibraryState();
+      state.ConversationLog = u"{\"role\": \"user\", \"content\": \"earlier\"}";
+      state.ModelList = u"earlier";
+      state.ImageResult = u"earlier";
+      SetAllocationFailure(nth);
+      CountAllocationsOfThisThread(true);
+      const char* result = call();
+      CountAllocationsOfThisThread(false);
+      const bool failed = allocation_failure_detail::allocations_until_failure == 0;
+      SetAllocationFailure(0);
+      check(result, nth);
+      EXPECT_TRUE(OpenWindows().empty()) << "allocation " << nth;
+      if (!failed || ::testing::Test::HasFailure()) return nth;
+    }
+  }
+
+  std::string answer_ = kAnswer;
+};
+
+TEST_F(Exports, CallsFromSeveralThreadsAreSerialised) {
+  constexpr int kThreads = 4;
+  constexpr int kCallsEach = 15;  // a third of them each of chat, getmodels and checkdllversion
+  for (int i = 0; i < kThreads * kCallsEach; ++i) server_.Script(HttpReply(200, kAnswer));
+  const std::string address = server_.Address();
+  std::atomic<int> unexpected{0};
+  std::mutex first_lock;
+  std::string first_unexpected;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int call = 0; call < kCallsEach; ++call) {
+        const char* result = nullptr;
+        const char* expected = nullptr;
+        switch ((t + call) % 3) {
+          case 0:
+            result = chat(address.c_str(), "key", "Hi \"there\"", "50", "m1", "0.5", "false");
+            expected = kReply;
+            break;
+          case 1:
+            result = getmodels(address.c_str(), "key");
+            expected = kModels;
+            break;
+          default:
+            result = checkdllversion();
+            expected = "1.11";
+            break;
+        }
+        if (!Is(result, expected)) {
+          ++unexpected;
+          std::lock_guard<std::mutex> guard(first_lock);
+          if (first_unexpected.empty()) first_unexpected = result ? result : "(null)";
+        }
+        FreeMem();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(unexpected.load(), 0) << first_unexpected;
+
+  const std::vector<std::string> requests = server_.Requests();
+  EXPECT_EQ(requests.size(), static_cast<size_t>(kThreads * kCallsEach * 2 / 3));
+  int chats = 0;
+  for (const std::string& request : requests) {
+    if (request.rfind("POST ", 0) != 0) continue;
+    ++chats;
+    const std::string body = RequestBody(request);
+    EXPECT_NE(ParseJson(1, Wide(body)), 0) << body;
+    // Each chat adds its user turn to those of the chats before it, whichever thread made them.
+    size_t turns = 0;
+    for (size_t at = body.find("\"role\": \"user\""); at != std::string::npos;
+         at = body.find("\"role\": \"user\"", at + 1))
+      ++turns;
+    EXPECT_EQ(turns, static_cast<size_t>(chats)) << body;
+  }
+  EXPECT_EQ(chats, kThreads * kCallsEach / 3);
+  FreeAllJson();
+}
+
+TEST_F(EveryAllocationFailing, ChatGivesADefinedResultAndAnEmptyConversation) {
+  const std::string address = server_.Address();
+  const unsigned long calls = FailEachAllocationInTurn(
+      [&] { return chat(address.c_str(), "key", "Hi", "50", "m1", "0.5", "true"); },
+      [](const char* result, unsigned long nth) {
+        if (Is(result, kReply)) return;
+        EXPECT_TRUE(result == nullptr || Is(result, "Request Failed") ||
+                    Is(result, "Api Error code: 0"))
+            << "allocation " << nth << ": " << result;
+        EXPECT_EQ(GetLibraryState().ConversationLog, u"") << "allocation " << nth;
+      });
+  EXPECT_GT(calls, 20u);
+}
+
+TEST_F(EveryAllocationFailing, ModelListingGivesTheNewOrThePreviousList) {
+  const std::string address = server_.Address();
+  const unsigned long calls = FailEachAllocationInTurn(
+      [&] { return getmodels(address.c_str(), "key"); },
+      [](const char* result, unsigned long nth) {
+        EXPECT_TRUE(result == nullptr || Is(result, kModels) || Is(result, "earlier"))
+            << "allocation " << nth << ": " << result;
+        const Text& kept = GetLibraryState().ModelList;
+        EXPECT_TRUE(kept == u"m1\rm2" || kept == u"earlier") << "allocation " << nth;
+      });
+  EXPECT_GT(calls, 20u);
+}
+
+TEST_F(EveryAllocationFailing, ImageGenerationGivesADefinedResult) {
+  answer_ = ReadFixtureBytes("image_url.json");
+  OverrideImageEndpoint(Wide("http://" + server_.Address() + "/v1/images/generations"));
+  const char kUrl[] = "https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz";
+  const unsigned long calls = FailEachAllocationInTurn(
+      [] { return imagen("key", "a fox", "1024x1024", "true"); },
+      [&](const char* result, unsigned long nth) {
+        EXPECT_TRUE(result == nullptr || Is(result, kUrl) || Is(result, "Request Failed") ||
+                    Is(result, "Api Error code: 0"))
+            << "allocation " << nth << ": " << result;
+      });
+  EXPECT_GT(calls, 20u);
+}
+
+}  // namespace
+}  // namespace llmbridge::testing
