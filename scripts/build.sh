@@ -2,6 +2,7 @@
 # Builds everything into build/ (or $LLMBRIDGE_BUILD_DIR):
 #   build/linux       libllmbridge.so and the tests
 #   build/linux-asan  the same with AddressSanitizer and UndefinedBehaviorSanitizer
+#   build/linux-tsan  the exports' tests (calls from several threads) with ThreadSanitizer
 #   build/win32       llmbridge.dll for 32-bit Windows (the product) and its tests
 #   build/win64       the same sources for 64-bit Windows, whose tests Wine runs natively
 #   build/fuzz        the JSON fuzzer (clang, libFuzzer)
@@ -39,6 +40,7 @@ configure() {
 }
 configure linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_HOST_EXAMPLES=ON "${npm_folders[@]}"
 configure linux-asan -DCMAKE_BUILD_TYPE=Debug -DLLMBRIDGE_SANITIZE=ON
+configure linux-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLLMBRIDGE_TSAN=ON
 for arch in i686 x86_64; do
   dir=win32 node=x86
   [ $arch = x86_64 ] && dir=win64 node=x64
@@ -60,6 +62,7 @@ timed_build() {
   echo "build: $dir took $((SECONDS - start)) s"
 }
 timed_build fuzz --target json_fuzzer
+timed_build linux-tsan --target api_tests
 for dir in linux linux-asan win32 win64; do
   timed_build $dir
 done

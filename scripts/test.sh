@@ -5,20 +5,20 @@
 #
 #   scripts/test.sh [--no-build] [STAGE...]
 #
-# STAGE is any of: linux linux-asan win64 win32 packages fuzz bench (default: all of them).
+# STAGE is any of: linux linux-asan linux-tsan win64 win32 packages fuzz bench (default: all).
 # --no-build skips installing and building, to rerun tests on trees built before; it needs no
 # network.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LLMBRIDGE_BUILD_DIR:-$root/build}
 
-all_stages=(linux linux-asan win64 win32 packages fuzz bench)
+all_stages=(linux linux-asan linux-tsan win64 win32 packages fuzz bench)
 build_first=1
 stages=()
 for argument in "$@"; do
   case $argument in
     --no-build) build_first=0 ;;
-    linux | linux-asan | win64 | win32 | packages | fuzz | bench) stages+=("$argument") ;;
+    linux | linux-asan | linux-tsan | win64 | win32 | packages | fuzz | bench) stages+=("$argument") ;;
     *) echo "usage: scripts/test.sh [--no-build] [${all_stages[*]}]" >&2; exit 2 ;;
   esac
 done
@@ -44,7 +44,7 @@ if [ $build_first = 1 ]; then
   "$root/scripts/install-deps.sh"
   stage_done "install packages"
   "$root/scripts/build.sh"
-  stage_done "build (libcurl + 5 trees)"
+  stage_done "build (libcurl + 6 trees)"
 fi
 if selected win64 || selected win32 || selected packages; then
   "$root/scripts/setup-wine.sh" "$build/wine-prefix"
@@ -80,6 +80,13 @@ for dir in linux linux-asan win64 win32; do
   fi
   stage_done "tests $dir"
 done
+
+# Calls from several threads under ThreadSanitizer: only the exports' tests are built there.
+if selected linux-tsan; then
+  echo "=== tests: linux-tsan (the exports' tests)"
+  "$build/linux-tsan/bin/api_tests" --gtest_filter='Exports.*' || failed+=("linux-tsan")
+  stage_done "tests linux-tsan"
+fi
 
 # The release packages, made and then checked as a user unpacking them meets them.
 if selected packages; then
