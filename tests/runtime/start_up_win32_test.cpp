@@ -109,7 +109,7 @@ TEST(StartUpOnWindows, ProcessExitLeavesOleAndTheWindowsAlone) {
   InitOle();
   DetachLibrary(true);
   EXPECT_EQ(g_uninitialize_calls, 0);
-  if (DisplaySet()) EXPECT_TRUE(IsWindow(static_cast<HWND>(PostEventWindow())));
+  if (testing::DisplaySet()) EXPECT_TRUE(IsWindow(static_cast<HWND>(PostEventWindow())));
   EXPECT_TRUE(ProgramHeapExists());
   ShutdownOle();
   OleCallSeam() = real;

@@ -78,8 +78,7 @@ TEST_F(ProgressWindowOnWindows, IsAVisiblePopupOfItsOwnClassCentredOnThePrimaryS
 // must be painted before OpenProgressWindow returns.
 TEST_F(ProgressWindowOnWindows, NothingIsLeftToPaintWhenOpeningReturns) {
   EXPECT_FALSE(GetUpdateRect(window_, nullptr, FALSE));
-  for (void* label :
-       {GetLibraryState().ProgressFirstLabel, GetLibraryState().ProgressSecondLabel}) {
+  for (void* label : {made_.first_label, made_.second_label}) {
     ASSERT_NE(label, nullptr);
     EXPECT_FALSE(GetUpdateRect(static_cast<HWND>(label), nullptr, FALSE));
   }
