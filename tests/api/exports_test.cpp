@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,6 +14,7 @@
 #include "json/json_slots.h"
 #include "llmbridge.h"
 #include "state/library_state.h"
+#include "support/display.h"
 #include "support/failing_allocations.h"
 #include "support/fixture_text.h"
 #include "text/allocation_failure.h"
@@ -34,24 +34,16 @@ bool Is(const char* result, const char* expected) {
   return result != nullptr && std::string(result) == expected;
 }
 
-// Under Wine on a virtual display each progress window takes about 2 s to appear, too slow for
-// sweeps of some 140 calls that ask for it: there they run in the repeat with no display, where
-// the window paths run too and fail fast. On Linux they run with real windows.
-bool WindowsAreSlow() {
-#ifdef _WIN32
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-#else
-  return false;
-#endif
-}
-
 using Exports = FlowTest;
 
 class EveryAllocationFailing : public FlowTest {
  protected:
   void SetUp() override {
-    if (WindowsAreSlow()) GTEST_SKIP() << "progress windows are slow here: runs without display";
+    // Some 140 calls that ask for the window: where each takes seconds, the repeat without a
+    // display runs them, with the window paths failing fast.
+    if (testing::ProgressWindowsAreSlow()) {
+      GTEST_SKIP() << "progress windows are slow here: runs without display";
+    }
     FlowTest::SetUp();
   }
   void TearDown() override { OverrideImageEndpoint(Text()); }

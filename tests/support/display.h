@@ -11,4 +11,8 @@ inline bool DisplaySet() {
   return display != nullptr && *display != '\0';
 }
 
+// Whether each progress window takes seconds to appear: so under Wine on a virtual display, never
+// on Linux. Tests that open hundreds of them run where it is false.
+bool ProgressWindowsAreSlow();
+
 }  // namespace llmbridge::testing
