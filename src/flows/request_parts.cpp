@@ -1,6 +1,5 @@
 #include "flows/request_parts.h"
 
-#include <cstring>
 #include <new>
 
 #include "json/json_parser.h"
@@ -10,10 +9,6 @@
 #include "ui/progress_window.h"
 
 namespace llmbridge {
-
-namespace {
-constexpr char kParserOutOfMemory[] = "Out of memory";  // the parser's message for it
-}  // namespace
 
 Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
 
@@ -29,7 +24,7 @@ Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 JsonValue* ParseAnswer(const Text& body) {
   if (ParseJson(0, body) == 0) {
     // An answer there was no room to read is a failed call, not an answer without content.
-    if (std::strcmp(LastJsonError().message, kParserOutOfMemory) == 0) throw std::bad_alloc();
+    if (LastJsonError().message == kJsonOutOfMemory) throw std::bad_alloc();
     return nullptr;
   }
   return GetJsonRoot(0);

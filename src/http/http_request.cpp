@@ -135,15 +135,12 @@ void PerformHttpTransfer(HttpRequest& request) {
   if (!request.Response.Allocate() || !request.ResponseHead.Allocate()) return;
 
   transfer.SetNumber(CURLOPT_FOLLOWLOCATION, 1L);
-  if (request.Method == kHttpPost) {
-    // Always with its body fields, even an empty one: without them libcurl would read the body
-    // from the process's standard input, which belongs to the host.
-    transfer.SetNumber(CURLOPT_POST, 1L);
+  if (request.Method == kHttpPost) transfer.SetNumber(CURLOPT_POST, 1L);
+  // A POST always gets its body fields, even an empty body: without them libcurl would read the
+  // body from the process's standard input, which belongs to the host.
+  if (request.Method == kHttpPost || request.BodyLength != 0) {
     transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
     transfer.SetData(CURLOPT_POSTFIELDS, request.BodyLength != 0 ? request.Body : "");
-  } else if (request.BodyLength != 0) {
-    transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
-    transfer.SetData(CURLOPT_POSTFIELDS, request.Body);
   }
   if (request.Headers != nullptr) {
     transfer.BuildHeaderLines(*request.Headers);

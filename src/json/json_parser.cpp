@@ -12,6 +12,9 @@
 #include "text/number_text.h"
 
 namespace llmbridge {
+
+const char kJsonOutOfMemory[] = "Out of memory";
+
 namespace {
 
 const char kEndOfInput[] = "Unexpected end of input";
@@ -20,7 +23,6 @@ const char kInvalidNumber[] = "Invalid numeric value";
 const char kInvalidEscape[] = "Invalid escape sequence";
 const char kMemberNameExpected[] = "A member name (string) is expected";
 const char kColonExpected[] = "Expected a ':' character";
-const char kOutOfMemory[] = "Out of memory";
 const char kNestingTooDeep[] = "Nesting too deep";
 const char kInvalidSlot[] = "Invalid document slot";
 
@@ -177,7 +179,7 @@ bool Parser::GrowToken(size_t count, const char16_t* at) {
                     ? nullptr
                     : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
   if (grown == nullptr) {
-    FailAt(kOutOfMemory, at);
+    FailAt(kJsonOutOfMemory, at);
     return false;
   }
   token_ = grown;
@@ -189,7 +191,7 @@ void Parser::ParseDocument() {
   // Every text the document stores, terminator included, takes no more units than its quoted
   // form in the text, so the text's length bounds the arena.
   document_ = NewJsonDocument(static_cast<size_t>(end_ - begin_));
-  if (document_ == nullptr) return Fail(kOutOfMemory);
+  if (document_ == nullptr) return Fail(kJsonOutOfMemory);
 
   SkipWhitespace();
   ParseValue(document_->root, 0);
@@ -368,7 +370,7 @@ void Parser::ParseString(JsonValue& value) {
   char16_t* text;
   if (content.size() > UINT32_MAX ||
       !document_->texts.Copy(content.data(), content.size(), &text)) {
-    return FailAt(kOutOfMemory, cursor_ - 1);
+    return FailAt(kJsonOutOfMemory, cursor_ - 1);
   }
   value.kind = JsonKind::String;
   value.text = text;
@@ -377,7 +379,7 @@ void Parser::ParseString(JsonValue& value) {
 
 void Parser::ParseArray(JsonValue& value, int depth) {
   ElementList* list = NewElementList();
-  if (list == nullptr) return Fail(kOutOfMemory);
+  if (list == nullptr) return Fail(kJsonOutOfMemory);
   value.kind = JsonKind::Array;
   value.elements = list;
 
@@ -386,14 +388,14 @@ void Parser::ParseArray(JsonValue& value, int depth) {
     // The end of the text is found before storage for another element is taken.
     if (*cursor_ == 0) return Fail(kEndOfInput);
     JsonValue* element = AppendElement(*list);
-    if (element == nullptr) return Fail(kOutOfMemory);
+    if (element == nullptr) return Fail(kJsonOutOfMemory);
     ParseValue(*element, depth);
   } while (!failed() && AnotherItemFollows(u']'));
 }
 
 void Parser::ParseObject(JsonValue& value, int depth) {
   MemberTable* table = NewMemberTable();
-  if (table == nullptr) return Fail(kOutOfMemory);
+  if (table == nullptr) return Fail(kJsonOutOfMemory);
   value.kind = JsonKind::Object;
   value.members = table;
 
@@ -404,7 +406,7 @@ void Parser::ParseObject(JsonValue& value, int depth) {
     std::u16string_view key;
     if (!ReadString(&key)) return;
     JsonValue* member = AddMember(*table, key.data(), key.size(), document_->texts);
-    if (member == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
+    if (member == nullptr) return FailAt(kJsonOutOfMemory, cursor_ - 1);
     SkipWhitespace();
     if (*cursor_ != u':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
     ++cursor_;
@@ -422,10 +424,10 @@ int64_t ParseJson(int32_t slot, const Text& text) {
   } catch (const std::bad_alloc&) {
     // Reading a real number copies its token to narrow text; that copy is the only allocation
     // that can throw. The cursor stands after the number.
-    parser.Fail(kOutOfMemory);
+    parser.Fail(kJsonOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.document())) {
-    parser.Fail(slot < 0 ? kInvalidSlot : kOutOfMemory);
+    parser.Fail(slot < 0 ? kInvalidSlot : kJsonOutOfMemory);
   }
   g_last_error = parser.error();
   if (parser.failed()) return 0;  // the parser's destructor frees the document

@@ -26,4 +26,7 @@ struct JsonError {
 };
 JsonError LastJsonError();
 
+// The message of a parse that ran out of memory, the very string LastJsonError points at.
+extern const char kJsonOutOfMemory[];
+
 }  // namespace llmbridge

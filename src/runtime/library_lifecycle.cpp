@@ -50,7 +50,9 @@ void StartLayers() {
 }  // namespace
 
 void StartLibrary() noexcept {
-  // Nothing may be thrown into the loader; only a failed allocation can throw here.
+  // Nothing may be thrown into the loader. Only a failed allocation can throw here; the library
+  // then loads without the layers not yet started, as when a layer cannot start, and the exports
+  // answer as they do when out of memory.
   try {
     StartLayers();
   } catch (...) {
