@@ -4,12 +4,13 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 namespace llmbridge {
 
 namespace {
 
-int DigitValue(char16_t unit, int base) {
+int DigitValue(unsigned unit, int base) {
   int value = base;
   if (unit >= u'0' && unit <= u'9')
     value = unit - u'0';
@@ -30,7 +31,7 @@ std::string AsciiPrefix(std::u16string_view text) {
   return ascii;
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b) {
+bool EqualsIgnoringAsciiCase(std::string_view a, const char* b) {
   if (a.size() != std::strlen(b)) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -65,6 +66,46 @@ double ReadUnsignedReal(const char* first, const char* last) {
   return result.ec == std::errc() ? value : 0.0;
 }
 
+// Reads an integer from the code units of `text`, UTF-16 or UTF-8 alike: only ASCII counts.
+template <typename Unit>
+int64_t ReadInteger(std::basic_string_view<Unit> text) {
+  size_t at = 0;
+  while (at < text.size() && (text[at] == u' ' || text[at] == u'\t')) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == u'-' || text[at] == u'+')) negative = text[at++] == u'-';
+  int base = 10;
+  if (at < text.size() && text[at] == u'$') {
+    base = 16;
+    ++at;
+  } else if (at < text.size() && text[at] == u'%') {
+    base = 2;
+    ++at;
+  }
+  uint64_t value = 0;
+  for (; at < text.size(); ++at) {
+    const int digit = DigitValue(static_cast<std::make_unsigned_t<Unit>>(text[at]), base);
+    if (digit < 0) break;
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);  // wraps
+  }
+  if (negative) value = 0 - value;
+  return static_cast<int64_t>(value);
+}
+
+// Reads a real number from ASCII text, as ParseReal describes.
+double ReadReal(std::string_view ascii) {
+  if (EqualsIgnoringAsciiCase(ascii, "+Infinity")) return std::numeric_limits<double>::infinity();
+  if (EqualsIgnoringAsciiCase(ascii, "-Infinity")) return -std::numeric_limits<double>::infinity();
+  if (EqualsIgnoringAsciiCase(ascii, "NaN")) return -std::numeric_limits<double>::quiet_NaN();
+
+  const char* first = ascii.data();
+  const char* last = first + ascii.size();
+  while (first != last && IsCSpace(*first)) ++first;
+  bool negative = false;
+  if (first != last && (*first == '-' || *first == '+')) negative = *first++ == '-';
+  const double magnitude = ReadUnsignedReal(first, last);
+  return negative ? -magnitude : magnitude;
+}
+
 }  // namespace
 
 Text FormatInteger(int64_t value) {
@@ -83,42 +124,16 @@ Text FormatInteger(int64_t value) {
   return text;
 }
 
-int64_t ParseInteger(std::u16string_view text) {
-  size_t at = 0;
-  while (at < text.size() && (text[at] == u' ' || text[at] == u'\t')) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == u'-' || text[at] == u'+')) negative = text[at++] == u'-';
-  int base = 10;
-  if (at < text.size() && text[at] == u'$') {
-    base = 16;
-    ++at;
-  } else if (at < text.size() && text[at] == u'%') {
-    base = 2;
-    ++at;
-  }
-  uint64_t value = 0;
-  for (; at < text.size(); ++at) {
-    const int digit = DigitValue(text[at], base);
-    if (digit < 0) break;
-    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);  // wraps
-  }
-  if (negative) value = 0 - value;
-  return static_cast<int64_t>(value);
-}
+int64_t ParseInteger(std::u16string_view text) { return ReadInteger(text); }
 
-double ParseReal(std::u16string_view text) {
-  const std::string ascii = AsciiPrefix(text);
-  if (EqualsIgnoringAsciiCase(ascii, "+Infinity")) return std::numeric_limits<double>::infinity();
-  if (EqualsIgnoringAsciiCase(ascii, "-Infinity")) return -std::numeric_limits<double>::infinity();
-  if (EqualsIgnoringAsciiCase(ascii, "NaN")) return -std::numeric_limits<double>::quiet_NaN();
+int64_t ParseInteger(std::string_view text) { return ReadInteger(text); }
 
-  const char* first = ascii.data();
-  const char* last = first + ascii.size();
-  while (first != last && IsCSpace(*first)) ++first;
-  bool negative = false;
-  if (first != last && (*first == '-' || *first == '+')) negative = *first++ == '-';
-  const double magnitude = ReadUnsignedReal(first, last);
-  return negative ? -magnitude : magnitude;
+double ParseReal(std::u16string_view text) { return ReadReal(AsciiPrefix(text)); }
+
+double ParseReal(std::string_view text) {
+  size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  return ReadReal(text.substr(0, ascii));
 }
 
 }  // namespace llmbridge

@@ -15,10 +15,14 @@ Text FormatInteger(int64_t value);
 // sign, "$" for hexadecimal or "%" for binary, then digits up to the first non-digit. Arithmetic
 // wraps modulo 2^64; no digits give 0. Never fails.
 int64_t ParseInteger(std::u16string_view text);
+// The same for UTF-8 text.
+int64_t ParseInteger(std::string_view text);
 
 // Reads a real number with "." as the decimal separator whatever the host's locale: the longest
 // leading number (leading white space skipped), "+Infinity", "-Infinity" and "NaN" in any ASCII
 // case, or 0 when nothing can be read.
 double ParseReal(std::u16string_view text);
+// The same for UTF-8 text; never allocates.
+double ParseReal(std::string_view text);
 
 }  // namespace llmbridge

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text/codec_output.h"
+#include "text/utf8_sequence.h"
 
 namespace llmbridge::codepage {
 
@@ -18,8 +19,6 @@ int ContinuationCount(uint8_t lead) {
   if (lead >= 0xF0 && lead <= 0xF4) return 3;
   return -1;  // a continuation byte, C0/C1 (always overlong) or beyond U+10FFFF
 }
-
-bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 // Whether the bits gathered so far can still start a valid scalar value. Windows checks each
 // prefix after taking its byte, so a sequence that goes wrong at its second byte swallows that
@@ -35,7 +34,9 @@ bool PrefixStillValid(char32_t value, int lead_continuations, int taken) {
   return true;
 }
 
-char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
+}  // namespace
+
+char32_t DecodeBrokenUtf8Sequence(const uint8_t*& cursor, const uint8_t* end) {
   const uint8_t lead = *cursor++;
   if (lead < 0x80) return lead;
   const int needed = ContinuationCount(lead);
@@ -55,39 +56,7 @@ char32_t DecodeOne(const uint8_t*& cursor, const uint8_t* end) {
   return value;
 }
 
-// Decodes the well-formed sequence of two, three or four bytes at `cursor` and moves past it;
-// returns 0, with `cursor` left alone, for anything else, which DecodeOne then takes apart the
-// way Windows does. Text in other scripts than Latin is made of these, and a well-formed sequence
-// needs none of the per-byte checks of a broken one. Always inline: it is the inner step of each
-// of the decoding loops, which the compiler would otherwise share a call to.
-[[gnu::always_inline]] inline char32_t DecodeWellFormed(const uint8_t*& cursor,
-                                                        const uint8_t* end) {
-  const uint8_t* p = cursor;
-  const uint8_t lead = p[0];
-  const ptrdiff_t left = end - p;
-  if (lead < 0xE0) {
-    if (lead < 0xC2 || left < 2 || !IsContinuation(p[1])) return 0;
-    cursor = p + 2;
-    return (char32_t{lead} & 0x1F) << 6 | (p[1] & 0x3F);
-  }
-  if (lead < 0xF0) {
-    if (left < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) return 0;
-    const char32_t value =
-        (char32_t{lead} & 0x0F) << 12 | char32_t{p[1] & 0x3Fu} << 6 | (p[2] & 0x3F);
-    if (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF)) return 0;  // overlong, surrogate
-    cursor = p + 3;
-    return value;
-  }
-  if (lead > 0xF4 || left < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) ||
-      !IsContinuation(p[3])) {
-    return 0;
-  }
-  const char32_t value = (char32_t{lead} & 0x07) << 18 | char32_t{p[1] & 0x3Fu} << 12 |
-                         char32_t{p[2] & 0x3Fu} << 6 | (p[3] & 0x3F);
-  if (value < 0x10000 || value > 0x10FFFF) return 0;  // overlong, or beyond Unicode
-  cursor = p + 4;
-  return value;
-}
+namespace {
 
 // The number of ASCII bytes from `cursor` on, looked at eight at a time while it can: answers are
 // mostly ASCII, and each of those bytes decodes to the code unit of its own value.
@@ -155,23 +124,16 @@ const uint8_t* PutAsciiRun(const uint8_t* cursor, const uint8_t* end, UncheckedW
 }
 
 template <typename Sink>
-int Decode(const uint8_t* cursor, const uint8_t* end, Sink& sink) {
-  for (;;) {
+void Decode(const uint8_t* cursor, const uint8_t* end, Sink& sink) {
+  while (cursor != end) {
     cursor = PutAsciiRun(cursor, end, sink);
     // The run of other characters, up to the next ASCII byte.
     while (cursor != end && *cursor >= 0x80) {
-      char32_t value = DecodeWellFormed(cursor, end);
-      if (value == 0) value = DecodeOne(cursor, end);
-      if (value >= 0x10000) {
-        sink.Put(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
-        sink.Put(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
-      } else {
-        sink.Put(static_cast<char16_t>(value));
-      }
+      char16_t units[2];
+      const int count = ToUtf16(DecodeUtf8Sequence(cursor, end), units);
+      for (int i = 0; i < count; ++i) sink.Put(units[i]);
     }
-    if (cursor == end) break;
   }
-  return sink.Result();
 }
 
 }  // namespace
@@ -181,14 +143,27 @@ int Utf8Decode(const char* bytes, int count, char16_t* out, int capacity) {
   const uint8_t* end = cursor + (count > 0 ? count : 0);
   if (out == nullptr) {
     UnitCounter counter;
-    return Decode(cursor, end, counter);
+    Decode(cursor, end, counter);
+    return counter.Result();
   }
   if (capacity >= end - cursor) {
     UncheckedWriter writer(out);
-    return Decode(cursor, end, writer);
+    Decode(cursor, end, writer);
+    return writer.Result();
   }
   OutputSink<char16_t> sink(out, capacity);
-  return Decode(cursor, end, sink);
+  Decode(cursor, end, sink);
+  return sink.Result();
+}
+
+size_t Utf8CutSequenceStart(const char* bytes, size_t count) {
+  // A byte that is not a continuation byte always starts a sequence of its own, so the first
+  // lead byte among the last three that needs more bytes than follow it is where decoding cuts.
+  for (size_t at = count > 3 ? count - 3 : 0; at < count; ++at) {
+    const int needed = ContinuationCount(static_cast<uint8_t>(bytes[at]));
+    if (needed > 0 && count - at - 1 < static_cast<size_t>(needed)) return at;
+  }
+  return count;
 }
 
 int Utf8Encode(const char16_t* units, int count, char* out, int capacity) {
