@@ -21,7 +21,6 @@
 #include "json/json_slots.h"
 #include "runtime/library_lifecycle.h"
 #include "state/library_state.h"
-#include "text/narrow_text.h"
 
 namespace {
 
@@ -88,26 +87,25 @@ void ResetWalkerResults() {
   state.ImageResult.clear();
 }
 
-// The library's answer path: UTF-8 bytes to text, text to a document, the document walked.
-void ParseOurs(const char* name, const std::string& bytes, void (*walk)(JsonValue*), Text& text) {
-  text = FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
-  if (ParseJson(0, text) == 0) std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+// The library's answer path: the UTF-8 bytes parsed into a document, the document walked.
+void ParseOurs(const char* name, const std::string& bytes, void (*walk)(JsonValue*)) {
+  if (ParseUtf8Json(0, bytes) == 0) {
+    std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+  }
   walk(GetJsonRoot(0));
 }
 
-void ReleaseOurs(Text& text) {
+void ReleaseOurs() {
   FreeAllJson();
-  Text().swap(text);
   ResetWalkerResults();
 }
 
 void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)) {
   using Utf16Document = rapidjson::GenericDocument<rapidjson::UTF16<char16_t>>;
-  Text text;
   rapidjson::Document rapid;
   Utf16Document rapid_utf16;
   nlohmann::json nlohmann_dom;
-  const Contender ours = {[&] { ParseOurs(name, bytes, walk, text); }, [&] { ReleaseOurs(text); }};
+  const Contender ours = {[&] { ParseOurs(name, bytes, walk); }, [] { ReleaseOurs(); }};
   const Contender rapid_json = {[&] { rapid.Parse(bytes.data(), bytes.size()); },
                                 [&] { rapidjson::Document().Swap(rapid); }};
   const Contender rapid_json_utf16 = {
@@ -135,15 +133,14 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
 // last one has been freed, beyond what it held before the first.
 void ReportHostile(const char* name, const std::string& bytes) {
   constexpr int kHostileRuns = 3;
-  Text text;
   ReleaseKeptJsonBlocks();
   const size_t before = HeapInUse();
   double slowest = 0.0;
   for (int run = 0; run < kHostileRuns; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    ParseOurs(name, bytes, CollectLastString, text);
+    ParseOurs(name, bytes, CollectLastString);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    ReleaseOurs(text);
+    ReleaseOurs();
     if (elapsed.count() > slowest) slowest = elapsed.count();
   }
   const size_t after = HeapInUse();

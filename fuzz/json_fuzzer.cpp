@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes through the answer path: UTF-8 bytes to text, ParseJson, the three
-// walkers, and the next parse freeing the document. Every input that nlohmann::json accepts as
-// strict JSON must parse here too, to the same values wherever both can represent them.
+// Feeds arbitrary bytes through the answer path: ParseUtf8Json, the three walkers, and the next
+// parse freeing the document. The bytes must parse exactly as their decoded text does, to the same
+// document or the same error; and every input that nlohmann::json accepts as strict JSON must
+// parse here too, to the same values wherever both can represent them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "json/json_slots.h"
 #include "json/member_table.h"
 #include "runtime/library_lifecycle.h"
+#include "support/json_dump.h"
 #include "text/narrow_text.h"
 
 namespace {
@@ -99,7 +101,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) return 0;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const bool parsed = ParseJson(0, TextFromUtf8(bytes)) != 0;
+  // The answer's bytes up to the first zero byte, as the flows read them.
+  const bool parsed = ParseUtf8Json(0, bytes.c_str()) != 0;
+  const char* error = LastJsonError().message;
+  const bool decoded_parsed = ParseJson(1, TextFromUtf8(bytes)) != 0;
+  Require(parsed == decoded_parsed, "bytes and decoded text parse alike");
+  Require(parsed ? testing::DumpJson(*GetJsonRoot(0)) == testing::DumpJson(*GetJsonRoot(1))
+                 : std::strcmp(error, LastJsonError().message) == 0,
+          "bytes and decoded text give the same document or error");
   JsonValue* root = parsed ? GetJsonRoot(0) : nullptr;
   CollectContent(root);
   CollectModelIds(root);
@@ -108,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool byte_order_mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;  // skipped there only
   if (byte_order_mark || !Json::accept(bytes)) return 0;
   if (!parsed) {
-    Require(std::strcmp(LastJsonError().message, "Nesting too deep") == 0, "refused valid JSON");
+    Require(std::strcmp(error, "Nesting too deep") == 0, "refused valid JSON");
     return 0;
   }
   RequireSameValue(Json::parse(bytes), *root);

@@ -42,7 +42,7 @@ Text Chat(const ChatArguments& arguments) {
     state.ConversationLog.clear();
     return ApiErrorText(status);
   }
-  CollectContent(ParseAnswer(HttpRequestInfo(*request, kHttpResponseBody)));
+  CollectContent(ParseAnswer(ResponseBodyBytes(*request)));
   state.ConversationLog +=
       u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
   return state.ChatReply;

@@ -29,7 +29,7 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
   if (request == nullptr) return u"Request Failed";
   const Text status = HttpRequestInfo(*request, kHttpStatusCode);
   if (!TextsEqual(status, u"200")) return ApiErrorText(status);
-  CollectLastString(ParseAnswer(HttpRequestInfo(*request, kHttpResponseBody)));
+  CollectLastString(ParseAnswer(ResponseBodyBytes(*request)));
   return state.ImageResult;
 }
 

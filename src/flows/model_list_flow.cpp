@@ -15,7 +15,7 @@ Text ListModels(const Text& server_address, const Text& api_key) {
   if (request == nullptr) return state.ModelList;
 
   // Any answer is read alike, whatever its status: only the ids in it count.
-  const Text body = HttpRequestInfo(*request, kHttpResponseBody);
+  const std::string_view body = ResponseBodyBytes(*request);
   // A listing that runs out of memory part-way leaves the previous list, as a failed one does.
   Text previous = state.ModelList;
   state.ModelCount = 0;

@@ -21,8 +21,8 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
-JsonValue* ParseAnswer(const Text& body) {
-  if (ParseJson(0, body) == 0) {
+JsonValue* ParseAnswer(std::string_view body) {
+  if (ParseUtf8Json(0, body) == 0) {
     // An answer there was no room to read is a failed call, not an answer without content.
     if (LastJsonError().message == kJsonOutOfMemory) throw std::bad_alloc();
     return nullptr;

@@ -2,6 +2,8 @@
 // error texts and reading an answer into the JSON slot.
 #pragma once
 
+#include <string_view>
+
 #include "http/header_map.h"
 #include "json/json_value.h"
 #include "text/text.h"
@@ -19,10 +21,10 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body);
 // "Api Error code: " and the status text ("0" when no answer arrived).
 Text ApiErrorText(const Text& status);
 
-// Parses an answer's body into JSON slot 0; the new root, or null when the parse failed (an
-// earlier document in the slot is never handed out for a later answer). Throws std::bad_alloc
-// when the parser ran out of memory.
-JsonValue* ParseAnswer(const Text& body);
+// Parses an answer's body, its UTF-8 bytes as ResponseBodyBytes gives them, into JSON slot 0; the
+// new root, or null when the parse failed (an earlier document in the slot is never handed out
+// for a later answer). Throws std::bad_alloc when the parser ran out of memory.
+JsonValue* ParseAnswer(std::string_view body);
 
 // Shows the progress window while it lives, when `show` is exactly "true", and records what it
 // made in LibraryState; closes all of the library's windows when it ends, on every path, whether

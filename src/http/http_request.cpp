@@ -224,6 +224,13 @@ Text HttpRequestInfo(const HttpRequest& request, int32_t kind) {
   }
 }
 
+std::string_view ResponseBodyBytes(HttpRequest& request) {
+  ReceiveBuffer& body = request.Response;
+  if (body.data() == nullptr) return {};
+  if (!body.Terminate()) throw std::bad_alloc();
+  return std::string_view(body.data());
+}
+
 void FinishHttpRequest(HttpRequestPtr request) { request.reset(); }
 
 }  // namespace llmbridge

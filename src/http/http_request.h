@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "http/receive_buffer.h"
 #include "text/text.h"
@@ -53,6 +54,11 @@ HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body
 
 // Reads an outcome of the request as text; unknown kinds give the empty text.
 Text HttpRequestInfo(const HttpRequest& request, int32_t kind);
+
+// The body's bytes up to the first zero byte, undecoded, and a zero byte after them: what
+// kHttpResponseBody decodes, for a reader that decodes as it goes. Empty when nothing arrived.
+// Throws std::bad_alloc when there is no room for the zero byte.
+std::string_view ResponseBodyBytes(HttpRequest& request);
 
 // Releases the request with its receive buffers.
 void FinishHttpRequest(HttpRequestPtr request);

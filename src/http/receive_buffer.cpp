@@ -33,6 +33,18 @@ bool ReceiveBuffer::Append(const char* bytes, size_t count) {
   return true;
 }
 
+bool ReceiveBuffer::Terminate() {
+  if (block_ == nullptr) return false;
+  if (received_ == capacity_) {
+    void* grown = ReallocateBlock(block_, capacity_ + 1, kBlockUninitialized);
+    if (grown == nullptr) return false;
+    block_ = static_cast<char*>(grown);
+    ++capacity_;
+  }
+  block_[received_] = '\0';
+  return true;
+}
+
 void ReceiveBuffer::ShrinkToReceived() {
   if (received_ <= 0) return;
   void* cut = ReallocateZeroedBlock(block_, static_cast<int32_t>(received_));

@@ -23,6 +23,9 @@ class ReceiveBuffer {
   bool Append(const char* bytes, size_t count);
   // Cuts the block to exactly the bytes received (after a successful transfer).
   void ShrinkToReceived();
+  // Writes a zero byte after the bytes received, growing the block by one byte when it is full,
+  // so that they can be read as a C string. False when there is no block or it cannot grow.
+  bool Terminate();
 
   const char* data() const { return block_; }
   int64_t received() const { return received_; }

@@ -10,6 +10,8 @@
 #include "json/json_slots.h"
 #include "json/member_table.h"
 #include "text/number_text.h"
+#include "text/utf8_codec.h"
+#include "text/utf8_sequence.h"
 
 namespace llmbridge {
 
@@ -30,53 +32,73 @@ constexpr size_t kFirstTokenCapacity = 1024;
 
 JsonError g_last_error = {nullptr, 0};
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+// The parser reads UTF-16 text (char16_t) or UTF-8 bytes (char). Everything it looks at outside
+// string content is ASCII, which both spell alike; a byte of a multi-byte sequence compares
+// unequal to every ASCII character, as the UTF-16 unit decoded from it does.
+template <typename Unit>
+bool IsDigit(Unit c) {
+  return c >= '0' && c <= '9';
+}
 
-bool IsWhitespace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+template <typename Unit>
+bool IsWhitespace(Unit c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+template <typename Unit>
+int HexDigitValue(Unit c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
-// Whether one of the four code units packed in `word` ends a run of plain string content: a
-// quotation mark, a backslash or a NUL. A unit equal to `c` is a zero unit in word ^ (c in every
-// unit), and a word has a zero unit exactly when subtracting one from each unit borrows into a
-// high bit that was clear.
-bool MayEndPlainRun(uint64_t word) {
-  constexpr uint64_t kEveryUnit = 0x0001000100010001u;
-  constexpr uint64_t kHighBits = 0x8000800080008000u;
-  const auto has_zero_unit = [](uint64_t units) {
-    return (units - kEveryUnit) & ~units & kHighBits;
-  };
-  return (has_zero_unit(word) | has_zero_unit(word ^ (kEveryUnit * u'"')) |
-          has_zero_unit(word ^ (kEveryUnit * u'\\'))) != 0;
+// A word of eight bytes holds 8 / sizeof(Unit) code units; this constant has a 1 in each.
+template <typename Unit>
+constexpr uint64_t kEveryUnit = ~uint64_t{0} / ((uint64_t{1} << (8 * sizeof(Unit))) - 1);
+
+// Marks the code units packed in `word` that end a run of plain string content, a quotation mark,
+// a backslash or a NUL, each by its high bit. A unit equal to `c` is a zero unit in
+// word ^ (c in every unit), and subtracting one from each unit borrows into the high bit of a
+// zero unit that was clear. A borrow also runs on into the units above a zero one, so only the
+// lowest mark is sure to be right; a word without marks holds none of the three.
+template <typename Unit>
+uint64_t PlainRunEnds(uint64_t word) {
+  constexpr uint64_t kEvery = kEveryUnit<Unit>;
+  constexpr uint64_t kHighBits = kEvery << (8 * sizeof(Unit) - 1);
+  const auto zero_units = [](uint64_t units) { return (units - kEvery) & ~units & kHighBits; };
+  return zero_units(word) | zero_units(word ^ (kEvery * '"')) |
+         zero_units(word ^ (kEvery * '\\'));
 }
 
 // The first code unit from `p` on that ends a run of plain string content. `end` is the end of
-// the text: whole words are read only before it, the units of the last word one at a time.
-const char16_t* EndOfPlainRun(const char16_t* p, const char16_t* end) {
-  for (; end - p >= 4; p += 4) {
+// the input: whole words are read only before it, the units of the last word one at a time.
+template <typename Unit>
+const Unit* EndOfPlainRun(const Unit* p, const Unit* end) {
+  constexpr ptrdiff_t kUnitsPerWord = sizeof(uint64_t) / sizeof(Unit);
+  for (; end - p >= kUnitsPerWord; p += kUnitsPerWord) {
     uint64_t word;
     std::memcpy(&word, p, sizeof word);
-    if (MayEndPlainRun(word)) break;
+    if (PlainRunEnds<Unit>(word) != 0) break;
   }
-  while (*p != u'"' && *p != u'\\' && *p != 0) ++p;
+  while (*p != '"' && *p != '\\' && *p != 0) ++p;
   return p;
 }
 
-// One parse: the cursor over the caller's text, the first error and the token buffer that holds
-// strings with escape sequences. Owns the document until it is released.
+// One parse: the cursor over the caller's input, the first error and the token buffer that
+// holds member names that cannot be read where they stand. Owns the document until it is
+// released.
 //
 // The cursor stands on the next code unit to read. An error is reported at the code unit the
 // parser stood on when it found the error: the unit it could not accept, the NUL that ended the
-// text too early, or the last unit read when storage ran out.
+// input too early, or the closing quotation mark of the string there was no storage for.
+template <typename Unit>
 class Parser {
  public:
-  explicit Parser(const Text& text)
-      : begin_(text.c_str()), end_(begin_ + text.size()), cursor_(begin_) {}
+  // `end` is the input's terminating NUL. `cut` is `end`, or, in UTF-8, the lead byte of a last
+  // sequence cut short by the end, which decodes with everything after it to one U+FFFD.
+  Parser(const Unit* begin, const Unit* end, const Unit* cut)
+      : begin_(begin), end_(end), cut_(cut), cursor_(begin) {}
   ~Parser() {
     JsonFree(token_);
     FreeJsonDocument(document_);
@@ -94,48 +116,46 @@ class Parser {
   JsonError error() const { return {error_, error_offset_}; }
 
  private:
-  void FailAt(const char* message, const char16_t* at);
+  using View = std::basic_string_view<Unit>;
+
+  void FailAt(const char* message, const Unit* at);
 
   void SkipWhitespace() {
     while (IsWhitespace(*cursor_)) ++cursor_;
   }
-  bool OpensEmpty(char16_t close);
-  bool AnotherItemFollows(char16_t close);
+  bool OpensEmpty(char close);
+  bool AnotherItemFollows(char close);
 
   void ParseValue(JsonValue& value, int depth);
   void ParseLiteral(JsonValue& value);
   void ParseNumber(JsonValue& value);
-  bool SkipDigits(const char16_t*& p);
+  bool SkipDigits(const Unit*& p);
   void ParseString(JsonValue& value);
   bool ReadString(std::u16string_view* content);
-  bool ReadEscape(char16_t* unit);
-  // Appends `count` units to the token buffer, growing it as needed; `at` is where the parser
-  // stands, for the error when storage runs out. Inline: strings with escape sequences append
-  // each run and each escaped unit.
-  bool AppendToken(const char16_t* units, size_t count, const char16_t* at) {
-    if (count == 0) return true;
-    if (count > token_capacity_ - token_length_ && !GrowToken(count, at)) return false;
-    std::memcpy(token_ + token_length_, units, count * sizeof(char16_t));
-    token_length_ += count;
-    return true;
+  bool SkipRestOfString();
+  const Unit* ReadEscape(const Unit* backslash, char16_t* unit);
+  // Makes room for `count` more units after the first `used` of the token buffer; `at` is where
+  // the parser stands, for the error when storage runs out. Inline: strings append often.
+  bool ReserveToken(size_t used, size_t count, const Unit* at) {
+    return count <= token_capacity_ - used || GrowToken(used + count, at);
   }
-  // Makes room for `count` more units in the token buffer.
-  bool GrowToken(size_t count, const char16_t* at);
+  bool GrowToken(size_t needed, const Unit* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
 
-  const char16_t* begin_;
-  const char16_t* end_;  // the text's terminating NUL
-  const char16_t* cursor_;
+  const Unit* begin_;
+  const Unit* end_;
+  const Unit* cut_;
+  const Unit* cursor_;
   const char* error_ = nullptr;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
-  size_t token_length_ = 0;
   size_t token_capacity_ = 0;
   JsonDocument* document_ = nullptr;
 };
 
-void Parser::FailAt(const char* message, const char16_t* at) {
+template <typename Unit>
+void Parser<Unit>::FailAt(const char* message, const Unit* at) {
   if (error_ != nullptr) return;  // the first error wins
   error_ = message;
   error_offset_ = static_cast<size_t>(at - begin_);
@@ -143,7 +163,8 @@ void Parser::FailAt(const char* message, const char16_t* at) {
 
 // With the cursor on an opening bracket or brace: reads it and the whitespace after it, and then
 // `close` too if it follows at once.
-bool Parser::OpensEmpty(char16_t close) {
+template <typename Unit>
+bool Parser<Unit>::OpensEmpty(char close) {
   ++cursor_;
   SkipWhitespace();
   if (*cursor_ != close) return false;
@@ -153,14 +174,15 @@ bool Parser::OpensEmpty(char16_t close) {
 
 // After an element or member: true when a comma announces another, whose whitespace is then
 // skipped; false once `close` has been read, or on an error.
-bool Parser::AnotherItemFollows(char16_t close) {
+template <typename Unit>
+bool Parser<Unit>::AnotherItemFollows(char close) {
   SkipWhitespace();
-  const char16_t c = *cursor_;
+  const Unit c = *cursor_;
   if (c == close) {
     ++cursor_;
     return false;
   }
-  if (c != u',') {
+  if (c != ',') {
     Fail(c == 0 ? kEndOfInput : kUnexpectedCharacter);
     return false;
   }
@@ -169,10 +191,10 @@ bool Parser::AnotherItemFollows(char16_t close) {
   return true;
 }
 
-bool Parser::GrowToken(size_t count, const char16_t* at) {
+template <typename Unit>
+bool Parser<Unit>::GrowToken(size_t needed, const Unit* at) {
   // Doubling keeps the reallocations of a long string few, and reallocation lets the C library
   // extend large buffers in place.
-  const size_t needed = token_length_ + count;
   size_t capacity = token_capacity_ == 0 ? kFirstTokenCapacity : token_capacity_ * 2;
   if (capacity < needed) capacity = needed;
   auto* grown = capacity > SIZE_MAX / sizeof(char16_t)
@@ -187,9 +209,10 @@ bool Parser::GrowToken(size_t count, const char16_t* at) {
   return true;
 }
 
-void Parser::ParseDocument() {
-  // Every text the document stores, terminator included, takes no more units than its quoted
-  // form in the text, so the text's length bounds the arena.
+template <typename Unit>
+void Parser<Unit>::ParseDocument() {
+  // Every text the document stores, terminator included, takes no more UTF-16 units than its
+  // quoted form takes code units of the input, so the input's length bounds the arena.
   document_ = NewJsonDocument(static_cast<size_t>(end_ - begin_));
   if (document_ == nullptr) return Fail(kJsonOutOfMemory);
 
@@ -203,49 +226,52 @@ void Parser::ParseDocument() {
 // `depth` counts the arrays and objects around `value`. `value` is Null, so the Parse functions
 // only fill it in: it is the document's root, a new element or member, or the member of a
 // repeated key, which AddMember has reset.
-void Parser::ParseValue(JsonValue& value, int depth) {
-  const char16_t first = *cursor_;
+template <typename Unit>
+void Parser<Unit>::ParseValue(JsonValue& value, int depth) {
+  const Unit first = *cursor_;
   switch (first) {
-    case u'"':
+    case '"':
       ++cursor_;
       return ParseString(value);
-    case u'[':
+    case '[':
       if (depth == kMaxJsonDepth) return Fail(kNestingTooDeep);
       return ParseArray(value, depth + 1);
-    case u'{':
+    case '{':
       if (depth == kMaxJsonDepth) return Fail(kNestingTooDeep);
       return ParseObject(value, depth + 1);
-    case u't':
-    case u'f':
-    case u'n':
+    case 't':
+    case 'f':
+    case 'n':
       return ParseLiteral(value);
     case 0:
       return Fail(kEndOfInput);
     default:
-      if (first == u'-' || IsDigit(first)) return ParseNumber(value);
+      if (first == '-' || IsDigit(first)) return ParseNumber(value);
       return Fail(kUnexpectedCharacter);
   }
 }
 
-void Parser::ParseLiteral(JsonValue& value) {
-  const char16_t first = *cursor_;
-  const char16_t* word = first == u't' ? u"true" : first == u'f' ? u"false" : u"null";
+template <typename Unit>
+void Parser<Unit>::ParseLiteral(JsonValue& value) {
+  const Unit first = *cursor_;
+  const char* word = first == 't' ? "true" : first == 'f' ? "false" : "null";
   size_t length = 1;
   for (; word[length] != 0; ++length) {
-    // A mismatch stops the comparison, so it never reads past the text's NUL.
-    const char16_t c = cursor_[length];
+    // A mismatch stops the comparison, so it never reads past the input's NUL.
+    const Unit c = cursor_[length];
     if (c != word[length])
       return FailAt(c == 0 ? kEndOfInput : kUnexpectedCharacter, cursor_ + length);
   }
   cursor_ += length;
-  if (first != u'n') {
+  if (first != 'n') {
     value.kind = JsonKind::Boolean;
-    value.integer = first == u't' ? 1 : 0;
+    value.integer = first == 't' ? 1 : 0;
   }
 }
 
 // Moves `p` past the digits it stands on; there must be at least one.
-bool Parser::SkipDigits(const char16_t*& p) {
+template <typename Unit>
+bool Parser<Unit>::SkipDigits(const Unit*& p) {
   if (!IsDigit(*p)) {
     FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
     return false;
@@ -256,23 +282,24 @@ bool Parser::SkipDigits(const char16_t*& p) {
   return true;
 }
 
-void Parser::ParseNumber(JsonValue& value) {
-  const char16_t* p = cursor_;
+template <typename Unit>
+void Parser<Unit>::ParseNumber(JsonValue& value) {
+  const Unit* p = cursor_;
   bool fractional = false;
-  if (*p == u'-') ++p;
+  if (*p == '-') ++p;
   if (!SkipDigits(p)) return;
-  if (*p == u'.') {
+  if (*p == '.') {
     fractional = true;
     if (!SkipDigits(++p)) return;
   }
-  if (*p == u'e' || *p == u'E') {
+  if (*p == 'e' || *p == 'E') {
     fractional = true;
     ++p;
-    if (*p == u'+' || *p == u'-') ++p;
+    if (*p == '+' || *p == '-') ++p;
     if (!SkipDigits(p)) return;
   }
-  // The number is read where it stands in the text: no copy per number.
-  const std::u16string_view token(cursor_, static_cast<size_t>(p - cursor_));
+  // The number is read where it stands in the input: no copy per number.
+  const View token(cursor_, static_cast<size_t>(p - cursor_));
   cursor_ = p;
   value.kind = JsonKind::Number;
   if (fractional) {
@@ -283,90 +310,160 @@ void Parser::ParseNumber(JsonValue& value) {
   }
 }
 
-// With the cursor on a backslash: resolves the escape sequence and moves past it.
-bool Parser::ReadEscape(char16_t* unit) {
-  const char16_t* letter = cursor_ + 1;
+// Resolves the escape sequence at `backslash` into `unit`; returns where the sequence ends, or
+// null after reporting an error.
+template <typename Unit>
+const Unit* Parser<Unit>::ReadEscape(const Unit* backslash, char16_t* unit) {
+  const Unit* letter = backslash + 1;
   switch (*letter) {
-    case u'"':
-    case u'\\':
-    case u'/':
-      *unit = *letter;
+    case '"':
+    case '\\':
+    case '/':
+      *unit = static_cast<char16_t>(*letter);
       break;
-    case u'b':
+    case 'b':
       *unit = 8;
       break;
-    case u'f':
+    case 'f':
       *unit = 12;
       break;
-    case u'n':
+    case 'n':
       *unit = 10;
       break;
-    case u'r':
+    case 'r':
       *unit = 13;
       break;
-    case u't':
+    case 't':
       *unit = 9;
       break;
-    case u'u': {
+    case 'u': {
       unsigned value = 0;
-      for (const char16_t* digit = letter + 1; digit != letter + 5; ++digit) {
+      for (const Unit* digit = letter + 1; digit != letter + 5; ++digit) {
         const int digit_value = HexDigitValue(*digit);
         if (digit_value < 0) {
           FailAt(*digit == 0 ? kEndOfInput : kInvalidEscape, digit);
-          return false;
+          return nullptr;
         }
         value = value * 16 + static_cast<unsigned>(digit_value);
       }
       *unit = static_cast<char16_t>(value);
-      cursor_ = letter + 5;
-      return true;
+      return letter + 5;
     }
     default:
       FailAt(*letter == 0 ? kEndOfInput : kInvalidEscape, letter);
-      return false;
+      return nullptr;
   }
-  cursor_ = letter + 1;
-  return true;
+  return letter + 1;
+}
+
+// With the cursor in a string's content: reads the rest of it, checking its escape sequences,
+// up to and with the closing quotation mark. Used once an escaped NUL has ended what the string
+// stores. Content is skipped without decoding it, but a cut sequence among it takes the rest of
+// the input, closing quotation mark included, as decoding would.
+template <typename Unit>
+bool Parser<Unit>::SkipRestOfString() {
+  for (const Unit* p = EndOfPlainRun(cursor_, end_);; p = EndOfPlainRun(p, end_)) {
+    if (p > cut_ || *p == 0) {
+      FailAt(kEndOfInput, p > cut_ ? end_ : p);
+      return false;
+    }
+    if (*p == '"') {
+      cursor_ = p + 1;
+      return true;
+    }
+    char16_t unit;
+    if ((p = ReadEscape(p, &unit)) == nullptr) return false;
+  }
 }
 
 // Reads a string whose opening quotation mark has been read, up to and with its closing one.
 // `content` is what the string stores: the code units before the first NUL an escape sequence
 // gives. Content without escape sequences is read where it stands in the text; the rest is
 // resolved into the token buffer.
-bool Parser::ReadString(std::u16string_view* content) {
+template <>
+bool Parser<char16_t>::ReadString(std::u16string_view* content) {
   const char16_t* run_end = EndOfPlainRun(cursor_, end_);
   if (*run_end == u'"') {
     *content = std::u16string_view(cursor_, static_cast<size_t>(run_end - cursor_));
     cursor_ = run_end + 1;
     return true;
   }
-  token_length_ = 0;
-  bool cut = false;  // a NUL has ended the content; the rest is still read
+  size_t length = 0;
   for (;;) {
-    const size_t run_length = static_cast<size_t>(run_end - cursor_);
-    if (!cut && !AppendToken(cursor_, run_length, run_end - 1)) return false;
+    const auto run_length = static_cast<size_t>(run_end - cursor_);
+    if (!ReserveToken(length, run_length + 1, run_end)) return false;
+    std::memcpy(token_ + length, cursor_, run_length * sizeof(char16_t));
+    length += run_length;
     cursor_ = run_end;
-    if (*cursor_ == u'"') break;
+    if (*cursor_ == u'"') break;  // the rest is the closing quotation mark
     if (*cursor_ == 0) {
       Fail(kEndOfInput);
       return false;
     }
-    char16_t unit;
-    if (!ReadEscape(&unit)) return false;
-    cut = cut || unit == 0;
-    if (!cut && !AppendToken(&unit, 1, cursor_ - 1)) return false;
+    if ((cursor_ = ReadEscape(cursor_, token_ + length)) == nullptr) return false;
+    if (token_[length] == 0) break;
+    ++length;
     run_end = EndOfPlainRun(cursor_, end_);
   }
-  ++cursor_;
-  *content = std::u16string_view(token_, token_length_);
-  return true;
+  *content = std::u16string_view(token_, length);
+  return SkipRestOfString();
 }
 
-void Parser::ParseString(JsonValue& value) {
+// The same for UTF-8, decoded into the token buffer as it is read, in one pass: an answer's
+// strings are short runs of ASCII between other characters and escape sequences.
+template <>
+bool Parser<char>::ReadString(std::u16string_view* content) {
+  // A step writes at most eight units: eight ASCII bytes, or a surrogate pair, or an escape.
+  constexpr size_t kMostUnitsPerStep = 8;
+  const auto* p = reinterpret_cast<const uint8_t*>(cursor_);
+  const auto* end = reinterpret_cast<const uint8_t*>(end_);
+  const auto at = [&p] { return reinterpret_cast<const char*>(p); };
+  size_t length = 0;
+  for (;;) {
+    if (!ReserveToken(length, kMostUnitsPerStep, at())) return false;
+    if (end - p >= 8) {
+      // The plain ASCII bytes at the start of the next eight are written all at once: all eight
+      // units are, and only those before the first other byte are kept.
+      static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the lowest");
+      uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      const uint64_t ends = PlainRunEnds<char>(word) | (word & (kEveryUnit<char> << 7));
+      const int plain = ends == 0 ? 8 : __builtin_ctzll(ends) / 8;
+      for (int i = 0; i < 8; ++i) token_[length + i] = p[i];
+      length += static_cast<size_t>(plain);
+      p += plain;
+      if (plain == 8) continue;
+    }
+    const uint8_t c = *p;
+    if (c >= 0x80) {
+      length += codepage::ToUtf16(codepage::DecodeUtf8Sequence(p, end), token_ + length);
+    } else if (c == '"') {
+      break;  // the rest is the closing quotation mark
+    } else if (c == '\\') {
+      const char* next = ReadEscape(at(), token_ + length);
+      if (next == nullptr) return false;
+      p = reinterpret_cast<const uint8_t*>(next);
+      if (token_[length] == 0) break;
+      ++length;
+    } else if (c == 0) {
+      FailAt(kEndOfInput, at());
+      return false;
+    } else {
+      token_[length++] = c;
+      ++p;
+    }
+  }
+  cursor_ = at();
+  *content = std::u16string_view(token_, length);
+  return SkipRestOfString();
+}
+
+template <typename Unit>
+void Parser<Unit>::ParseString(JsonValue& value) {
   std::u16string_view content;
   if (!ReadString(&content)) return;
   // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
-  // library runs as a 32-bit DLL, and answers come from texts of fewer than 2^31 bytes.
+  // library runs as a 32-bit DLL, and answers come from inputs of fewer than 2^31 bytes.
   char16_t* text;
   if (content.size() > UINT32_MAX ||
       !document_->texts.Copy(content.data(), content.size(), &text)) {
@@ -377,53 +474,56 @@ void Parser::ParseString(JsonValue& value) {
   value.text_length = static_cast<uint32_t>(content.size());
 }
 
-void Parser::ParseArray(JsonValue& value, int depth) {
+template <typename Unit>
+void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
   ElementList* list = NewElementList();
   if (list == nullptr) return Fail(kJsonOutOfMemory);
   value.kind = JsonKind::Array;
   value.elements = list;
 
-  if (OpensEmpty(u']')) return;
+  if (OpensEmpty(']')) return;
   do {
-    // The end of the text is found before storage for another element is taken.
+    // The end of the input is found before storage for another element is taken.
     if (*cursor_ == 0) return Fail(kEndOfInput);
     JsonValue* element = AppendElement(*list);
     if (element == nullptr) return Fail(kJsonOutOfMemory);
     ParseValue(*element, depth);
-  } while (!failed() && AnotherItemFollows(u']'));
+  } while (!failed() && AnotherItemFollows(']'));
 }
 
-void Parser::ParseObject(JsonValue& value, int depth) {
+template <typename Unit>
+void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
   MemberTable* table = NewMemberTable();
   if (table == nullptr) return Fail(kJsonOutOfMemory);
   value.kind = JsonKind::Object;
   value.members = table;
 
-  if (OpensEmpty(u'}')) return;
+  if (OpensEmpty('}')) return;
   do {
-    if (*cursor_ != u'"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
+    if (*cursor_ != '"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
     ++cursor_;
     std::u16string_view key;
     if (!ReadString(&key)) return;
     JsonValue* member = AddMember(*table, key.data(), key.size(), document_->texts);
     if (member == nullptr) return FailAt(kJsonOutOfMemory, cursor_ - 1);
     SkipWhitespace();
-    if (*cursor_ != u':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
+    if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
     ++cursor_;
     SkipWhitespace();
     ParseValue(*member, depth);
-  } while (!failed() && AnotherItemFollows(u'}'));
+  } while (!failed() && AnotherItemFollows('}'));
 }
 
-}  // namespace
-
-int64_t ParseJson(int32_t slot, const Text& text) {
-  Parser parser(text);
+// Parses the input from `begin` to its terminating NUL at `end` into `slot`, as ParseJson does;
+// `cut` is as the parser takes it.
+template <typename Unit>
+int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut) {
+  Parser<Unit> parser(begin, end, cut);
   try {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
-    // Reading a real number copies its token to narrow text; that copy is the only allocation
-    // that can throw. The cursor stands after the number.
+    // Reading a real number from UTF-16 text copies its token to narrow text; that copy is the
+    // only allocation that can throw. The cursor stands after the number.
     parser.Fail(kJsonOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.document())) {
@@ -433,6 +533,19 @@ int64_t ParseJson(int32_t slot, const Text& text) {
   if (parser.failed()) return 0;  // the parser's destructor frees the document
   parser.ReleaseDocument();
   return static_cast<int64_t>(slot) + 1;
+}
+
+}  // namespace
+
+int64_t ParseJson(int32_t slot, const Text& text) {
+  const char16_t* end = text.c_str() + text.size();
+  return Parse(slot, text.c_str(), end, end);
+}
+
+int64_t ParseUtf8Json(int32_t slot, std::string_view utf8) {
+  const char* end = utf8.data() + utf8.size();
+  return Parse(slot, utf8.data(), end,
+               utf8.data() + codepage::Utf8CutSequenceStart(utf8.data(), utf8.size()));
 }
 
 JsonError LastJsonError() { return g_last_error; }

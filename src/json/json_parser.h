@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "text/text.h"
 
@@ -18,8 +19,13 @@ constexpr int kMaxJsonDepth = 1000;
 // Never throws.
 int64_t ParseJson(int32_t slot, const Text& text);
 
-// What made the last ParseJson fail: the message (a static string; null after a success) and
-// the offset, in code units, of where the parser stood.
+// Parses UTF-8 bytes as ParseJson parses the text FromNarrow decodes from them, with the same
+// result, document and message, without decoding them first. `utf8` holds no zero byte and is
+// followed by one, as a C string is.
+int64_t ParseUtf8Json(int32_t slot, std::string_view utf8);
+
+// What made the last parse fail: the message (a static string; null after a success) and the
+// offset, in code units of the input (bytes for UTF-8), of where the parser stood.
 struct JsonError {
   const char* message;
   size_t offset;

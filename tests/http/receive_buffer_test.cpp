@@ -34,6 +34,11 @@ TEST(ReceiveBuffer, GrowsByTheChunkPlusAFullBlockAndKeepsTheBytes) {
   EXPECT_EQ(buffer.capacity(), kChunk + 90);
   EXPECT_EQ(BlockSize(buffer.data()), kChunk + 90);
   EXPECT_EQ(std::string(buffer.data(), static_cast<size_t>(buffer.received())), first + second);
+
+  // A reader of the bytes as a C string gets its zero byte in one more byte of block.
+  ASSERT_TRUE(buffer.Terminate());
+  EXPECT_EQ(BlockSize(buffer.data()), kChunk + 91);
+  EXPECT_EQ(std::string(buffer.data()), first + second);
 }
 
 TEST(ReceiveBuffer, RefusesAChunkThatCannotFitA32BitBlock) {

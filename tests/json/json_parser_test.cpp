@@ -8,6 +8,8 @@
 
 #include "json/json_test_support.h"
 #include "json/member_table.h"
+#include "support/json_dump.h"
+#include "text/narrow_text.h"
 
 namespace llmbridge {
 namespace {
@@ -232,6 +234,44 @@ TEST_F(ParserErrors, TextEndsAtItsFirstNul) {
   EXPECT_EQ(ArraySize(Parse(text)), 1);
   const Text cut = Text(u"[1") + char16_t(0) + u"]";
   EXPECT_EQ(ErrorOf(cut), "Unexpected end of input");
+}
+
+using ParserUtf8 = JsonTest;
+
+// Answers are parsed from their UTF-8 bytes without decoding them first. Every input, broken ones
+// included, must give what parsing its decoded text gives: the same document or the same error.
+// On Windows the decoded text comes from the system's own decoder.
+TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
+  const std::string inputs[] = {
+      "{\"content\":\"caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80 \\\"q\\\" tab\\there\\n\"}",
+      "[\"" + std::string(37, 'a') + "\xC3\xA9" + std::string(5, 'b') + "\\u00e9\\uD83D\\uDE00\"]",
+      "{\"k\xC3\xA9y\":1,\"k\\u00e9y\":2,\"\":3,\"a\\u0000b\":4}",
+      "[\"\xED\xA0\x80\",\"\xC0\xAF\",\"\xF4\x90\x80\x80\",\"\xE0\x80\",\"\x80\x80\",\"\xC3\"]",
+      "[\"a\\u0000b\xE4\xB8\",1.5e3,-0,true,null]",
+      "\"\xE4\"",           // a sequence cut short by the end takes the closing quote with it,
+      "[\"x\xF0\\q",        // and an escape sequence after it,
+      "[\"\\u0000\xF0\\q",  // also where an escaped NUL has ended the content
+      "[\"ok\"]\xE4",
+      "\xEF\xBB\xBF{}",
+      "{\"a\":\xC3\xA9}",
+      "[\"\\\xC3\xA9\"]",
+      "[-\xC3\xA9]",
+      "[tr\xC3\xA9]",
+  };
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    const Text text =
+        FromNarrow(input.data(), static_cast<int32_t>(input.size()), NarrowEncoding::Utf8);
+    const bool from_text = ParseJson(1, text) != 0;
+    const char* text_error = LastJsonError().message;
+    const bool from_bytes = ParseUtf8Json(0, input) != 0;
+    ASSERT_EQ(from_bytes, from_text);
+    if (from_bytes) {
+      EXPECT_EQ(testing::DumpJson(*GetJsonRoot(0)), testing::DumpJson(*GetJsonRoot(1)));
+    } else {
+      EXPECT_STREQ(LastJsonError().message, text_error);
+    }
+  }
 }
 
 using ParserDepth = JsonTest;
