@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <type_traits>
 
 #include "json/element_list.h"
 #include "json/json_memory.h"
@@ -51,6 +52,29 @@ int HexDigitValue(Unit c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The unit each single-letter escape sequence stands for, by its letter; 0 for other letters.
+struct EscapeTable {
+  char16_t units[128];
+};
+
+constexpr EscapeTable MakeEscapeTable() {
+  EscapeTable table = {};
+  const char letters[] = "\"\\/bfnrt";
+  const char16_t units[] = {u'"', u'\\', u'/', 8, 12, 10, 13, 9};
+  for (int i = 0; i < 8; ++i) table.units[static_cast<int>(letters[i])] = units[i];
+  return table;
+}
+
+constexpr EscapeTable kSingleLetterEscapes = MakeEscapeTable();
+
+// What the escape sequence of backslash and `letter` stands for, unless it is \u; 0 when it is
+// no escape sequence.
+template <typename Unit>
+char16_t SingleLetterEscape(Unit letter) {
+  const auto index = static_cast<std::make_unsigned_t<Unit>>(letter);
+  return index < 128 ? kSingleLetterEscapes.units[index] : 0;
 }
 
 // A word of eight bytes holds 8 / sizeof(Unit) code units; this constant has a 1 in each.
@@ -315,43 +339,23 @@ void Parser<Unit>::ParseNumber(JsonValue& value) {
 template <typename Unit>
 const Unit* Parser<Unit>::ReadEscape(const Unit* backslash, char16_t* unit) {
   const Unit* letter = backslash + 1;
-  switch (*letter) {
-    case '"':
-    case '\\':
-    case '/':
-      *unit = static_cast<char16_t>(*letter);
-      break;
-    case 'b':
-      *unit = 8;
-      break;
-    case 'f':
-      *unit = 12;
-      break;
-    case 'n':
-      *unit = 10;
-      break;
-    case 'r':
-      *unit = 13;
-      break;
-    case 't':
-      *unit = 9;
-      break;
-    case 'u': {
-      unsigned value = 0;
-      for (const Unit* digit = letter + 1; digit != letter + 5; ++digit) {
-        const int digit_value = HexDigitValue(*digit);
-        if (digit_value < 0) {
-          FailAt(*digit == 0 ? kEndOfInput : kInvalidEscape, digit);
-          return nullptr;
-        }
-        value = value * 16 + static_cast<unsigned>(digit_value);
+  if (*letter == 'u') {
+    unsigned value = 0;
+    for (const Unit* digit = letter + 1; digit != letter + 5; ++digit) {
+      const int digit_value = HexDigitValue(*digit);
+      if (digit_value < 0) {
+        FailAt(*digit == 0 ? kEndOfInput : kInvalidEscape, digit);
+        return nullptr;
       }
-      *unit = static_cast<char16_t>(value);
-      return letter + 5;
+      value = value * 16 + static_cast<unsigned>(digit_value);
     }
-    default:
-      FailAt(*letter == 0 ? kEndOfInput : kInvalidEscape, letter);
-      return nullptr;
+    *unit = static_cast<char16_t>(value);
+    return letter + 5;
+  }
+  *unit = SingleLetterEscape(*letter);
+  if (*unit == 0) {
+    FailAt(*letter == 0 ? kEndOfInput : kInvalidEscape, letter);
+    return nullptr;
   }
   return letter + 1;
 }
@@ -436,9 +440,15 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
     }
     const uint8_t c = *p;
     if (c >= 0x80) {
-      length += codepage::ToUtf16(codepage::DecodeUtf8Sequence(p, end), token_ + length);
+      // The run of other characters, while the buffer has room for a surrogate pair.
+      do {
+        length += codepage::ToUtf16(codepage::DecodeUtf8Sequence(p, end), token_ + length);
+      } while (*p >= 0x80 && token_capacity_ - length >= 2);
     } else if (c == '"') {
       break;  // the rest is the closing quotation mark
+    } else if (c == '\\' && SingleLetterEscape(p[1]) != 0) {
+      token_[length++] = SingleLetterEscape(p[1]);
+      p += 2;
     } else if (c == '\\') {
       const char* next = ReadEscape(at(), token_ + length);
       if (next == nullptr) return false;
