@@ -399,7 +399,11 @@ bool Parser<char16_t>::ReadString(std::u16string_view* content) {
     std::memcpy(token_ + length, cursor_, run_length * sizeof(char16_t));
     length += run_length;
     cursor_ = run_end;
-    if (*cursor_ == u'"') break;  // the rest is the closing quotation mark
+    if (*cursor_ == u'"') {
+      ++cursor_;
+      *content = std::u16string_view(token_, length);
+      return true;
+    }
     if (*cursor_ == 0) {
       Fail(kEndOfInput);
       return false;
@@ -409,6 +413,7 @@ bool Parser<char16_t>::ReadString(std::u16string_view* content) {
     ++length;
     run_end = EndOfPlainRun(cursor_, end_);
   }
+  // An escaped NUL has ended the content: the rest of the string is checked, not stored.
   *content = std::u16string_view(token_, length);
   return SkipRestOfString();
 }
@@ -445,7 +450,9 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
         length += codepage::ToUtf16(codepage::DecodeUtf8Sequence(p, end), token_ + length);
       } while (*p >= 0x80 && token_capacity_ - length >= 2);
     } else if (c == '"') {
-      break;  // the rest is the closing quotation mark
+      cursor_ = at() + 1;
+      *content = std::u16string_view(token_, length);
+      return true;
     } else if (c == '\\' && SingleLetterEscape(p[1]) != 0) {
       token_[length++] = SingleLetterEscape(p[1]);
       p += 2;
@@ -463,6 +470,7 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
       ++p;
     }
   }
+  // An escaped NUL has ended the content: the rest of the string is checked, not stored.
   cursor_ = at();
   *content = std::u16string_view(token_, length);
   return SkipRestOfString();

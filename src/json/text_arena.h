@@ -18,6 +18,20 @@ struct TextChunk;
 // than what `expected_units` leaves after the units carved so far, so a small document gets a
 // small chunk. A text that does not fit the chunk the arena would add gets a chunk of its own
 // size, and the chunk being carved stays in use. Not thread-safe, like the documents.
+// Copies `count` units. Most texts of an answer, its keys and short values, are a few units long,
+// and for those a call of the C library's memcpy, chosen for long copies, costs more than the copy;
+// they are copied here four units at a time.
+inline void CopyUnits(char16_t* to, const char16_t* from, size_t count) {
+  constexpr size_t kShortText = 32;
+  if (count > kShortText) {
+    std::memcpy(to, from, count * sizeof(char16_t));
+    return;
+  }
+  size_t i = 0;
+  for (; count - i >= 4; i += 4) std::memcpy(to + i, from + i, 4 * sizeof(char16_t));
+  for (; i < count; ++i) to[i] = from[i];
+}
+
 class TextArena {
  public:
   // `expected_units` is the most the caller expects to carve, terminators included; it only
@@ -37,7 +51,7 @@ class TextArena {
     if (!JsonAllocationMayProceed()) return false;
     char16_t* storage = Carve(length + 1);
     if (storage == nullptr) return false;
-    std::memcpy(storage, units, length * sizeof(char16_t));
+    CopyUnits(storage, units, length);
     storage[length] = 0;
     *copy = storage;
     return true;

@@ -52,6 +52,12 @@ TEST(MemberHash, WrapsInUnsigned32BitArithmetic) {
   EXPECT_EQ(HashText(key.data(), key.size()), static_cast<uint32_t>(exact));
   const Text high = {char16_t(0xFFFF)};
   EXPECT_EQ(HashText(high.data(), 1), 0xFFFFu) << "code units are unsigned";
+  // Longer keys are hashed several units at a time, to the same value as one at a time.
+  for (const Text& longer : {Text(9, char16_t(0xFFFF)), Text(u"max_completion_tokens")}) {
+    uint32_t one_at_a_time = 0;
+    for (char16_t unit : longer) one_at_a_time = one_at_a_time * 65599u + unit;
+    EXPECT_EQ(HashText(longer.data(), longer.size()), one_at_a_time);
+  }
 }
 
 using MemberOrder = JsonTest;
