@@ -13,7 +13,6 @@
 #include "json_cli/tree_printer.h"
 #include "runtime/library_lifecycle.h"
 #include "state/library_state.h"
-#include "text/narrow_text.h"
 
 namespace {
 
@@ -90,11 +89,10 @@ int Inspect(const Options& options) {
     std::fputs("llmbridge-json: input larger than 2 GB\n", stderr);
     return kUsageError;
   }
-  const Text text =
-      FromNarrow(bytes.data(), static_cast<int32_t>(bytes.size()), NarrowEncoding::Utf8);
-  if (ParseJson(0, text) == 0) {
+  // An answer is read up to its first zero byte, as the library reads a body.
+  if (ParseUtf8Json(0, bytes.c_str()) == 0) {
     const JsonError error = LastJsonError();
-    std::printf("error: %s at code unit %zu\n", error.message, error.offset);
+    std::printf("error: %s at byte %zu\n", error.message, error.offset);
     return kRefused;
   }
   JsonValue* root = GetJsonRoot(0);
