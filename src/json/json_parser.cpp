@@ -110,12 +110,12 @@ const Unit* EndOfPlainRun(const Unit* p, const Unit* end) {
 }
 
 // One parse: the cursor over the caller's input, the first error and the token buffer that
-// holds member names that cannot be read where they stand. Owns the document until it is
+// holds the strings that cannot be read where they stand. Owns the document until it is
 // released.
 //
 // The cursor stands on the next code unit to read. An error is reported at the code unit the
 // parser stood on when it found the error: the unit it could not accept, the NUL that ended the
-// input too early, or the closing quotation mark of the string there was no storage for.
+// input too early, or the last unit read when storage ran out.
 template <typename Unit>
 class Parser {
  public:
