@@ -91,8 +91,7 @@ uint64_t PlainRunEnds(uint64_t word) {
   constexpr uint64_t kEvery = kEveryUnit<Unit>;
   constexpr uint64_t kHighBits = kEvery << (8 * sizeof(Unit) - 1);
   const auto zero_units = [](uint64_t units) { return (units - kEvery) & ~units & kHighBits; };
-  return zero_units(word) | zero_units(word ^ (kEvery * '"')) |
-         zero_units(word ^ (kEvery * '\\'));
+  return zero_units(word) | zero_units(word ^ (kEvery * '"')) | zero_units(word ^ (kEvery * '\\'));
 }
 
 // The first code unit from `p` on that ends a run of plain string content. `end` is the end of

@@ -20,8 +20,8 @@ constexpr int kMaxJsonDepth = 1000;
 int64_t ParseJson(int32_t slot, const Text& text);
 
 // Parses UTF-8 bytes as ParseJson parses the text FromNarrow decodes from them, with the same
-// result, document and message, without decoding them first. `utf8` holds no zero byte and is
-// followed by one, as a C string is.
+// result, document and message (storage permitting), without decoding them first. `utf8` holds
+// no zero byte and is followed by one, as a C string is.
 int64_t ParseUtf8Json(int32_t slot, std::string_view utf8);
 
 // What made the last parse fail: the message (a static string; null after a success) and the

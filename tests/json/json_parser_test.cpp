@@ -243,7 +243,8 @@ using ParserUtf8 = JsonTest;
 // On Windows the decoded text comes from the system's own decoder.
 TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
   const std::string inputs[] = {
-      "{\"content\":\"caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80 \\\"q\\\" tab\\there\\n\"}",
+      "{\"content\":\"caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80 \\\"q\\\" "
+      "tab\\there\\n\"}",
       "[\"" + std::string(37, 'a') + "\xC3\xA9" + std::string(5, 'b') + "\\u00e9\\uD83D\\uDE00\"]",
       "{\"k\xC3\xA9y\":1,\"k\\u00e9y\":2,\"\":3,\"a\\u0000b\":4}",
       "[\"\xED\xA0\x80\",\"\xC0\xAF\",\"\xF4\x90\x80\x80\",\"\xE0\x80\",\"\x80\x80\",\"\xC3\"]",

@@ -8,6 +8,7 @@
 #include "json/json_memory.h"
 #include "json/json_test_support.h"
 #include "support/fixture_text.h"
+#include "text/narrow_text.h"
 
 namespace llmbridge {
 namespace {
@@ -56,26 +57,33 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       {"object in every bucket", ObjectInEveryBucket(), 0},
       {"slot beyond the table", u"[\"\\n\"]", 40},
   };
+  // Each text is parsed as text and as the UTF-8 bytes of an answer.
   for (const Case& c : cases) {
-    ASSERT_NE(ParseJson(0, u"{\"earlier\":[\"kept\"]}"), 0);
-    JsonValue* earlier = GetJsonRoot(0);
-    const size_t held = HeldJsonAllocations();
-    unsigned long failing = 1;
-    for (;; ++failing) {
-      SetJsonAllocationFailure(failing);
-      const int64_t handle = ParseJson(c.slot, c.text);
-      SetJsonAllocationFailure(0);
-      if (handle != 0) break;
-      ASSERT_EQ(std::string(LastJsonError().message), "Out of memory")
-          << c.name << ", allocation " << failing;
-      ASSERT_EQ(GetJsonRoot(0), earlier) << c.name << ", allocation " << failing;
-      ASSERT_EQ(HeldJsonAllocations(), held) << c.name << ", allocation " << failing;
-      ASSERT_EQ(GetJsonRoot(c.slot), c.slot == 0 ? earlier : nullptr);
-      ASSERT_EQ(GetString(*ArrayElement(*FindMember(*earlier, u"earlier"), 0)), u"kept");
+    for (const bool from_bytes : {false, true}) {
+      SCOPED_TRACE(from_bytes ? "as UTF-8 bytes" : "as text");
+      const std::string bytes = EncodeText(c.text, NarrowEncoding::Utf8);
+      ASSERT_NE(ParseJson(0, u"{\"earlier\":[\"kept\"]}"), 0);
+      JsonValue* earlier = GetJsonRoot(0);
+      const size_t held = HeldJsonAllocations();
+      unsigned long failing = 1;
+      for (;; ++failing) {
+        SetJsonAllocationFailure(failing);
+        const int64_t handle =
+            from_bytes ? ParseUtf8Json(c.slot, bytes) : ParseJson(c.slot, c.text);
+        SetJsonAllocationFailure(0);
+        if (handle != 0) break;
+        ASSERT_EQ(std::string(LastJsonError().message), "Out of memory")
+            << c.name << ", allocation " << failing;
+        ASSERT_EQ(GetJsonRoot(0), earlier) << c.name << ", allocation " << failing;
+        ASSERT_EQ(HeldJsonAllocations(), held) << c.name << ", allocation " << failing;
+        ASSERT_EQ(GetJsonRoot(c.slot), c.slot == 0 ? earlier : nullptr);
+        ASSERT_EQ(GetString(*ArrayElement(*FindMember(*earlier, u"earlier"), 0)), u"kept");
+      }
+      EXPECT_GT(failing, 3u) << c.name
+                             << ": the parse allocates at least root, a text and the slot";
+      EXPECT_EQ(GetKind(*GetJsonRoot(c.slot)), c.slot == 0 ? JsonKind::Object : JsonKind::Array);
+      FreeAllJson();
     }
-    EXPECT_GT(failing, 3u) << c.name << ": the parse allocates at least root, a text and the slot";
-    EXPECT_EQ(GetKind(*GetJsonRoot(c.slot)), c.slot == 0 ? JsonKind::Object : JsonKind::Array);
-    FreeAllJson();
   }
 }
 

@@ -33,7 +33,8 @@ inline Text DumpJson(JsonValue& value) {
       return u"s" + DumpJsonText(BorrowString(value));
     case JsonKind::Array: {
       Text dump = u"[";
-      for (int32_t i = 0; i < ArraySize(value); ++i) dump += DumpJson(*ArrayElement(value, i)) + u",";
+      for (int32_t i = 0; i < ArraySize(value); ++i)
+        dump += DumpJson(*ArrayElement(value, i)) + u",";
       return dump + u"]";
     }
     case JsonKind::Object: {
