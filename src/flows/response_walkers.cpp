@@ -36,7 +36,7 @@ class Walk {
       JsonValue* member = MemberValue(*value);
       switch (GetKind(*member)) {
         case JsonKind::String:
-          if (rules_.kept_key.empty() || BorrowMemberKey(*value) == rules_.kept_key) Keep(*member);
+          if (rules_.kept_key.empty() || CurrentMemberKeyIs(*value, rules_.kept_key)) Keep(*member);
           break;
         case JsonKind::Array: {
           const int32_t size = ArraySize(*member);

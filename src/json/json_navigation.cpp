@@ -36,6 +36,12 @@ std::u16string_view BorrowMemberKey(const JsonValue& value) {
   return ViewOf(table->current->key);
 }
 
+bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key) {
+  const MemberTable* table = MembersOf(value);
+  if (table == nullptr || table->current == nullptr) return false;
+  return MemberKeyEquals(table->current->key, key.data(), key.size());
+}
+
 JsonValue* FindMember(JsonValue& value, const Text& key) {
   MemberTable* table = MembersOf(value);
   if (table == nullptr) return nullptr;

@@ -40,6 +40,9 @@ inline JsonValue* MemberValue(JsonValue& value) {
 Text MemberKey(const JsonValue& value);
 // Objects: the current member's key, borrowed like MemberKey's source; empty when none is current.
 std::u16string_view BorrowMemberKey(const JsonValue& value);
+// Objects: whether the current member is named exactly `key`; false when none is current. Cheaper
+// than comparing BorrowMemberKey's view: the stored key's length is not measured first.
+bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key);
 // Objects: the value of the member named exactly `key`, which becomes current; null if absent.
 JsonValue* FindMember(JsonValue& value, const Text& key);
 

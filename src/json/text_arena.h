@@ -18,18 +18,30 @@ struct TextChunk;
 // than what `expected_units` leaves after the units carved so far, so a small document gets a
 // small chunk. A text that does not fit the chunk the arena would add gets a chunk of its own
 // size, and the chunk being carved stays in use. Not thread-safe, like the documents.
+// Copies `count` units, from `kUnits` to twice as many: one copy of a fixed size from the start
+// and one to the end, overlapping in the middle. Fixed sizes compile to a few moves.
+template <size_t kUnits>
+void CopyBothEnds(char16_t* to, const char16_t* from, size_t count) {
+  std::memcpy(to, from, kUnits * sizeof(char16_t));
+  std::memcpy(to + count - kUnits, from + count - kUnits, kUnits * sizeof(char16_t));
+}
+
 // Copies `count` units. Most texts of an answer, its keys and short values, are a few units long,
-// and for those a call of the C library's memcpy, chosen for long copies, costs more than the copy;
-// they are copied here four units at a time.
+// and for those a call of the C library's memcpy, made for long copies, costs more than the copy.
 inline void CopyUnits(char16_t* to, const char16_t* from, size_t count) {
-  constexpr size_t kShortText = 32;
-  if (count > kShortText) {
+  if (count > 32) {
     std::memcpy(to, from, count * sizeof(char16_t));
-    return;
+  } else if (count >= 16) {
+    CopyBothEnds<16>(to, from, count);
+  } else if (count >= 8) {
+    CopyBothEnds<8>(to, from, count);
+  } else if (count >= 4) {
+    CopyBothEnds<4>(to, from, count);
+  } else if (count >= 2) {
+    CopyBothEnds<2>(to, from, count);
+  } else if (count == 1) {
+    to[0] = from[0];
   }
-  size_t i = 0;
-  for (; count - i >= 4; i += 4) std::memcpy(to + i, from + i, 4 * sizeof(char16_t));
-  for (; i < count; ++i) to[i] = from[i];
 }
 
 class TextArena {

@@ -63,6 +63,7 @@ TEST_F(ResponseWalkers, ContentOfDesignedChatAnswers) {
       {u"[{\"content\":\"in an array\"}]", u""},
       {u"{\"content\":[\"strings in arrays are skipped\"]}", u""},
       {u"{\"Content\":\"case matters\"}", u""},
+      {u"{\"contents\":\"longer key\",\"conten\":\"shorter key\"}", u""},
       {u"not json", u""},
   };
   for (const Case& c : cases) EXPECT_EQ(ChatReplyOf(c.body), c.reply);
