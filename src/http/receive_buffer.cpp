@@ -36,6 +36,7 @@ bool ReceiveBuffer::Append(const char* bytes, size_t count) {
 bool ReceiveBuffer::Terminate() {
   if (block_ == nullptr) return false;
   if (received_ == capacity_) {
+    if (capacity_ == std::numeric_limits<int32_t>::max()) return false;  // block sizes are 32-bit
     void* grown = ReallocateBlock(block_, capacity_ + 1, kBlockUninitialized);
     if (grown == nullptr) return false;
     block_ = static_cast<char*>(grown);
