@@ -226,7 +226,7 @@ Text HttpRequestInfo(const HttpRequest& request, int32_t kind) {
 
 std::string_view ResponseBodyBytes(HttpRequest& request) {
   ReceiveBuffer& body = request.Response;
-  if (body.data() == nullptr) return {};
+  if (body.data() == nullptr) return "";  // still a terminated view, as readers expect
   if (!body.Terminate()) throw std::bad_alloc();
   return std::string_view(body.data());
 }
