@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <new>
 #include <string>
@@ -89,20 +90,23 @@ class CurlTransfer {
   void SetErrorBuffer() { SetData(CURLOPT_ERRORBUFFER, error_buffer_); }
 
   // Builds the header lines in the map's visiting order: "name: value", or "name;" which is how
-  // libcurl sends a header with an empty value. An empty map gives an empty list. A line libcurl
-  // finds no room for fails the transfer: a request must not go out without its headers.
+  // libcurl sends a header with an empty value. A line libcurl finds no room for fails the
+  // transfer: a request must not go out without its headers.
   void BuildHeaderLines(const HeaderMap& headers) {
     headers.ForEach([&](const Text& name, const Text& value) {
       std::string line = HeaderPart(name);
       const std::string value_bytes = HeaderPart(value);
       line += value_bytes.empty() ? ";" : ": " + value_bytes;
-      curl_slist* extended =
-          AllocationMayProceed() ? curl_slist_append(header_lines_, line.c_str()) : nullptr;
-      if (extended == nullptr)
-        Keep(CURLE_OUT_OF_MEMORY);
-      else
-        header_lines_ = extended;
+      AppendHeaderLine(line.c_str());
     });
+  }
+  void AppendHeaderLine(const char* line) {
+    curl_slist* extended =
+        AllocationMayProceed() ? curl_slist_append(header_lines_, line) : nullptr;
+    if (extended == nullptr)
+      Keep(CURLE_OUT_OF_MEMORY);
+    else
+      header_lines_ = extended;
   }
   curl_slist* header_lines() const { return header_lines_; }
 
@@ -124,6 +128,14 @@ class CurlTransfer {
   CURLcode failure_ = CURLE_OK;
 };
 
+bool IsHttpsUrl(const std::string& url) {
+  constexpr char kScheme[] = "https://";
+  return url.size() >= sizeof kScheme - 1 &&
+         std::equal(kScheme, kScheme + sizeof kScheme - 1, url.begin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
 // libcurl keeps following redirects until this many; a loop then fails the transfer.
 constexpr long kMaxRedirects = 20;
 
@@ -142,15 +154,20 @@ void PerformHttpTransfer(HttpRequest& request) {
     transfer.SetNumber(CURLOPT_POSTFIELDSIZE, request.BodyLength);
     transfer.SetData(CURLOPT_POSTFIELDS, request.BodyLength != 0 ? request.Body : "");
   }
-  if (request.Headers != nullptr) {
-    transfer.BuildHeaderLines(*request.Headers);
-    transfer.SetData(CURLOPT_HTTPHEADER, transfer.header_lines());
-  }
+  if (request.Headers != nullptr) transfer.BuildHeaderLines(*request.Headers);
+  // The body goes with the request: libcurl would otherwise ask a large one's server for
+  // "100 Continue" first, which costs a second where the server ignores it and fails where it
+  // answers 417.
+  transfer.AppendHeaderLine("Expect:");
+  transfer.SetData(CURLOPT_HTTPHEADER, transfer.header_lines());
   transfer.SetData(CURLOPT_URL, url.c_str());
   transfer.SetData(CURLOPT_USERAGENT, user_agent.c_str());
   transfer.SetCallback(CURLOPT_WRITEFUNCTION, StoreReceivedData);
   transfer.SetData(CURLOPT_WRITEDATA, &request.Response);
-  transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
+  // A POST is named by the post options alone: a method named outright would stay "POST" after
+  // a redirect that made libcurl drop the body.
+  if (request.Method != kHttpPost)
+    transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
   transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
   transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
   transfer.SetErrorBuffer();
@@ -161,6 +178,16 @@ void PerformHttpTransfer(HttpRequest& request) {
   // Probes an idle connection (libcurl's defaults: after 60 s, then every 60 s), so a server
   // that vanished ends the call; the transfer itself keeps no time limit.
   transfer.SetNumber(CURLOPT_TCP_KEEPALIVE, 1L);
+  // A redirected POST keeps its method and body for 301 and 302 as for 307 and 308 (an API
+  // request turned into a GET never makes sense); 303 still fetches the new place with GET.
+  transfer.SetNumber(CURLOPT_POSTREDIR, CURL_REDIR_POST_301 | CURL_REDIR_POST_302);
+  // What began encrypted stays encrypted: the conversation and the key never follow a redirect
+  // to plain http.
+  transfer.SetData(CURLOPT_REDIR_PROTOCOLS_STR, IsHttpsUrl(url) ? "https" : "http,https");
+  // Certificates are always verified. Schannel would also fail every call whose revocation
+  // servers cannot be reached (locked-down networks, some proxies); best effort checks
+  // revocation wherever the answer can be had. OpenSSL ignores the flag.
+  transfer.SetNumber(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
 
   const CURLcode result =
       transfer.failure() != CURLE_OK ? transfer.failure() : curl_easy_perform(transfer.handle());
@@ -174,6 +201,11 @@ void PerformHttpTransfer(HttpRequest& request) {
     const char* message =
         transfer.error_message()[0] != '\0' ? transfer.error_message() : curl_easy_strerror(result);
     request.ErrorMessage = FromNarrow(message, -1, NarrowEncoding::Ansi);
+    // An https URL meets plain http only through a redirect, which libcurl's message leaves
+    // unsaid.
+    if (result == CURLE_UNSUPPORTED_PROTOCOL && IsHttpsUrl(url))
+      request.ErrorMessage =
+          u"refused a redirect from https to plain http: " + request.ErrorMessage;
   }
 }
 

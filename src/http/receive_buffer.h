@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace llmbridge {
 
@@ -18,8 +19,9 @@ class ReceiveBuffer {
 
   // Allocates the first block, contents uninitialised. False when the heap has no room.
   bool Allocate();
-  // Appends `count` bytes, growing the block to capacity + count + kInitialCapacity when they do
-  // not fit. False, storing nothing, when the block cannot grow.
+  // Appends `count` bytes. When they do not fit, the block grows to capacity + count +
+  // kInitialCapacity, or by half when that is more, or failing that to exactly the bytes held.
+  // False, storing nothing, when the block cannot grow.
   bool Append(const char* bytes, size_t count);
   // Cuts the block to exactly the bytes received (after a successful transfer).
   void ShrinkToReceived();
@@ -32,6 +34,13 @@ class ReceiveBuffer {
   int32_t capacity() const { return capacity_; }
 
  private:
+  static constexpr int64_t kLargestBlock = std::numeric_limits<int32_t>::max();
+
+  // The capacity to ask for when `count` more bytes do not fit into `capacity`.
+  static int64_t GrowthTarget(int32_t capacity, size_t count);
+  // Resizes the block to `wanted` bytes, or to `needed` when that cannot be had.
+  bool Grow(int64_t wanted, int64_t needed);
+
   char* block_ = nullptr;
   int32_t capacity_ = 0;
   int64_t received_ = 0;

@@ -84,21 +84,25 @@ TEST(HttpRequest, PostSendsTheUtf8BodyAndTheHeaderLinesInMapOrder) {
   EXPECT_LT(type, auth);
   EXPECT_EQ(wire.substr(wire.size() - 14), "{\"q\": \"caf\xc3\xa9\"}");
 
+  // A POST is named by CURLOPT_POST alone, so that no redirect can keep the word without the body.
   const std::vector<int> expected = {
-      kHttpHandleCreation,   CURLOPT_FOLLOWLOCATION, CURLOPT_POST,
-      CURLOPT_POSTFIELDSIZE, CURLOPT_POSTFIELDS,     CURLOPT_HTTPHEADER,
-      CURLOPT_URL,           CURLOPT_USERAGENT,      CURLOPT_WRITEFUNCTION,
-      CURLOPT_WRITEDATA,     CURLOPT_CUSTOMREQUEST,  CURLOPT_HEADERFUNCTION,
-      CURLOPT_HEADERDATA,    CURLOPT_ERRORBUFFER,    CURLOPT_CONNECTTIMEOUT_MS,
-      CURLOPT_TIMEOUT_MS,    CURLOPT_NOSIGNAL,       CURLOPT_MAXREDIRS,
-      CURLOPT_TCP_KEEPALIVE};
+      kHttpHandleCreation,   CURLOPT_FOLLOWLOCATION,      CURLOPT_POST,
+      CURLOPT_POSTFIELDSIZE, CURLOPT_POSTFIELDS,          CURLOPT_HTTPHEADER,
+      CURLOPT_URL,           CURLOPT_USERAGENT,           CURLOPT_WRITEFUNCTION,
+      CURLOPT_WRITEDATA,     CURLOPT_HEADERFUNCTION,      CURLOPT_HEADERDATA,
+      CURLOPT_ERRORBUFFER,   CURLOPT_CONNECTTIMEOUT_MS,   CURLOPT_TIMEOUT_MS,
+      CURLOPT_NOSIGNAL,      CURLOPT_MAXREDIRS,           CURLOPT_TCP_KEEPALIVE,
+      CURLOPT_POSTREDIR,     CURLOPT_REDIR_PROTOCOLS_STR, CURLOPT_SSL_OPTIONS};
   EXPECT_EQ(recorder.Options(), expected);
+  EXPECT_EQ(recorder.Find(CURLOPT_POSTREDIR)->number, CURL_REDIR_POST_301 | CURL_REDIR_POST_302);
+  EXPECT_STREQ(static_cast<const char*>(recorder.Find(CURLOPT_REDIR_PROTOCOLS_STR)->pointer),
+               "http,https");
+  EXPECT_EQ(recorder.Find(CURLOPT_SSL_OPTIONS)->number, CURLSSLOPT_REVOKE_BEST_EFFORT);
   EXPECT_EQ(recorder.Find(CURLOPT_MAXREDIRS)->number, 20);
   EXPECT_EQ(recorder.Find(CURLOPT_TCP_KEEPALIVE)->number, 1);
   EXPECT_EQ(recorder.Find(CURLOPT_POSTFIELDSIZE)->number, 14);
   EXPECT_EQ(recorder.Find(CURLOPT_CONNECTTIMEOUT_MS)->number, 30000);
   EXPECT_EQ(recorder.Find(CURLOPT_TIMEOUT_MS)->number, 0);
-  EXPECT_STREQ(static_cast<const char*>(recorder.Find(CURLOPT_CUSTOMREQUEST)->pointer), "POST");
 }
 
 TEST(HttpRequest, GetSendsNoBodyAndSetsNoPostOptions) {
@@ -269,7 +273,8 @@ TEST(HttpRequest, LargeBodiesGrowTheBufferAndArriveWhole) {
   }
 }
 
-TEST(HttpRequest, LargePostBodiesGetThroughExpectContinue) {
+// However large, a body goes with its request: no server is asked for "100 Continue" first.
+TEST(HttpRequest, LargePostBodiesGoAtOnce) {
   LoopbackServer server;
   server.Script(HttpReply(200, "{}"));
   const Text body(3u << 20, u'b');
@@ -277,7 +282,40 @@ TEST(HttpRequest, LargePostBodiesGetThroughExpectContinue) {
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(Status(*request), u"200");
   const std::string wire = server.Requests().at(0);
+  EXPECT_EQ(wire.find("Expect:"), std::string::npos);
   EXPECT_EQ(wire.size() - wire.find("\r\n\r\n") - 4, body.size());
+}
+
+// A redirected POST keeps its question wherever HTTP lets it: 301, 302, 307 and 308 send the
+// same method and body again, 303 fetches the new place with GET. The key stays behind when the
+// new place is another host or port; the other headers go along.
+TEST(HttpRequest, RedirectedPostsKeepTheirQuestion) {
+  struct Case {
+    int status;
+    const char* request_line;
+    const char* body;
+  };
+  const Case cases[] = {{301, "POST /moved ", "{\"q\": 1}"},
+                        {302, "POST /moved ", "{\"q\": 1}"},
+                        {303, "GET /moved ", ""},
+                        {307, "POST /moved ", "{\"q\": 1}"},
+                        {308, "POST /moved ", "{\"q\": 1}"}};
+  for (const Case& c : cases) {
+    LoopbackServer target;
+    target.Script(HttpReply(200, "{}"));
+    LoopbackServer server;
+    server.Script(HttpReply(c.status, "", "Location: http://" + target.Address() + "/moved\r\n"));
+    const HeaderMap headers = ChatHeaders();
+    HttpRequestPtr request =
+        OpenHttpRequest(kHttpPost, Url(server, "/start"), u"{\"q\": 1}", 0, &headers);
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(Status(*request), u"200") << c.status;
+    const std::string wire = target.Requests().at(0);
+    EXPECT_EQ(wire.rfind(c.request_line, 0), 0u) << c.status << ": " << wire;
+    EXPECT_EQ(wire.substr(wire.find("\r\n\r\n") + 4), c.body) << c.status;
+    EXPECT_EQ(wire.find("Authorization"), std::string::npos) << c.status;
+    EXPECT_NE(wire.find("\r\ncontent-type: application/json\r\n"), std::string::npos) << c.status;
+  }
 }
 
 TEST(HttpRequest, ASlowServerIsWaitedFor) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "text/allocation_failure.h"
 #include "text/block_heap.h"
 
 namespace llmbridge {
@@ -39,6 +40,31 @@ TEST(ReceiveBuffer, GrowsByTheChunkPlusAFullBlockAndKeepsTheBytes) {
   ASSERT_TRUE(buffer.Terminate());
   EXPECT_EQ(BlockSize(buffer.data()), kChunk + 91);
   EXPECT_EQ(std::string(buffer.data()), first + second);
+}
+
+// Past a few blocks the buffer grows by half, so that a large answer is copied a bounded number
+// of times; where the larger block cannot be had, exactly the bytes held are asked for.
+TEST(ReceiveBuffer, GrowsByHalfOnceLargeAndFallsBackToTheExactSize) {
+  ReceiveBuffer buffer;
+  ASSERT_TRUE(buffer.Allocate());
+  const std::string chunk(65536, 'c');
+  while (buffer.capacity() < 8 * kChunk) ASSERT_TRUE(buffer.Append(chunk.data(), chunk.size()));
+  const auto fill = [&] {
+    const std::string rest(static_cast<size_t>(buffer.capacity() - buffer.received()), 'r');
+    ASSERT_TRUE(buffer.Append(rest.data(), rest.size()));
+  };
+  fill();
+  const int32_t full = buffer.capacity();
+  ASSERT_TRUE(buffer.Append("x", 1));
+  EXPECT_EQ(buffer.capacity(), full + full / 2);
+
+  fill();
+  const int64_t held = buffer.received();
+  SetAllocationFailure(1);  // the larger block cannot be had
+  ASSERT_TRUE(buffer.Append("y", 1));
+  SetAllocationFailure(0);
+  EXPECT_EQ(buffer.capacity(), held + 1);
+  EXPECT_EQ(buffer.data()[held], 'y');
 }
 
 TEST(ReceiveBuffer, RefusesAChunkThatCannotFitA32BitBlock) {
