@@ -47,13 +47,15 @@ extern "C" {
 /* Sends one user turn of the running conversation and returns the assistant's reply, or
  * "Request Failed" / "Api Error code: <status>" (status 0 when no answer arrived). A failed
  * exchange starts a new conversation. showWindow "true" shows a small progress window during the
- * request. */
+ * request. serverAddress is a host with its port ("127.0.0.1:8080", reached over plain http) or a
+ * base URL ("https://api.openai.com/v1", "http://localhost:11434/v1"). */
 LLMBRIDGE_API const char* LLMBRIDGE_CALL chat(const char* serverAddress, const char* apiKey,
                                               const char* prompt, const char* maxTokens,
                                               const char* model, const char* temperature,
                                               const char* showWindow);
 
-/* Returns the server's model ids separated by carriage returns (the last list found, or empty). */
+/* Returns the server's model ids separated by carriage returns (the last list found, or empty).
+ * serverAddress takes the same forms as chat's. */
 LLMBRIDGE_API const char* LLMBRIDGE_CALL getmodels(const char* serverAddress, const char* apiKey);
 
 /* Asks the image service for one image and returns the string it answers with (the image URL),
@@ -69,12 +71,12 @@ LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void);
 
 /* The same four functions with NUL-terminated UTF-16 strings in and out. A lone surrogate in an
  * argument is sent as U+FFFD. Results follow the same rule: the library's, valid until unload. */
-LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatW(
-    const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey,
-    const llmbridge_wchar* prompt, const llmbridge_wchar* maxTokens, const llmbridge_wchar* model,
-    const llmbridge_wchar* temperature, const llmbridge_wchar* showWindow);
-LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL getmodelsW(
-    const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL
+chatW(const llmbridge_wchar* serverAddress, const llmbridge_wchar* apiKey,
+      const llmbridge_wchar* prompt, const llmbridge_wchar* maxTokens, const llmbridge_wchar* model,
+      const llmbridge_wchar* temperature, const llmbridge_wchar* showWindow);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL getmodelsW(const llmbridge_wchar* serverAddress,
+                                                               const llmbridge_wchar* apiKey);
 LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL imagenW(const llmbridge_wchar* apiKey,
                                                             const llmbridge_wchar* prompt,
                                                             const llmbridge_wchar* imageSize,
@@ -84,6 +86,12 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void);
 /* Empties the conversation, so that the next chat or chatW starts a new one; returns 0. The model
  * list and earlier results stay as they are. */
 LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void);
+
+/* Why the last chat, getmodels or imagen call (of either width) failed: "HTTP <status>: " and the
+ * server's own message, or the transfer's problem ("SSL certificate problem: ...", "Could not
+ * resolve host: ..."); empty after a call that succeeded. Never holds the API key. */
+LLMBRIDGE_API const char* LLMBRIDGE_CALL lasterror(void);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL lasterrorW(void);
 
 #ifdef __cplusplus
 }

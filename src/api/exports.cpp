@@ -32,6 +32,15 @@ HostString<Strings> FallbackResult(const char16_t* text) noexcept {
   }
 }
 
+// Gives lasterror its reason when a call ends without a result of its flow's making.
+void RecordFailure(const char16_t* reason) noexcept {
+  try {
+    GetLibraryState().LastError = reason;
+  } catch (...) {
+    GetLibraryState().LastError.clear();  // what cannot be said is better than a stale reason
+  }
+}
+
 template <typename Strings>
 HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strings> apiKey,
                              HostString<Strings> prompt, HostString<Strings> maxTokens,
@@ -45,11 +54,15 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
                                   Strings::Argument(showWindow)};
     const HostString<Strings> reply = Strings::Result(Chat(arguments));
     // A reply the host never received ends the conversation, as any failed exchange does.
-    if (reply == nullptr) GetLibraryState().ConversationLog.clear();
+    if (reply == nullptr) {
+      GetLibraryState().ConversationLog.clear();
+      RecordFailure(u"out of memory");
+    }
     return reply;
   } catch (...) {
     // A half-made exchange must not leave a user turn without its reply in the conversation.
     GetLibraryState().ConversationLog.clear();
+    RecordFailure(u"out of memory");
     return FallbackResult<Strings>(u"Request Failed");
   }
 }
@@ -60,6 +73,7 @@ HostString<Strings> GetModelsBody(HostString<Strings> serverAddress, HostString<
   try {
     return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey)));
   } catch (...) {
+    RecordFailure(u"out of memory");
     return FallbackResult<Strings>(GetLibraryState().ModelList.c_str());  // the last list found
   }
 }
@@ -73,15 +87,17 @@ HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> p
                                    Strings::Argument(imageSize), Strings::Argument(showWindow)};
     return Strings::Result(GenerateImage(ImageEndpoint(), arguments));
   } catch (...) {
+    RecordFailure(u"out of memory");
     return FallbackResult<Strings>(u"Request Failed");
   }
 }
 
+// A result made from a state text as it stands: the version, or the last failure's reason.
 template <typename Strings>
-HostString<Strings> CheckDllVersionBody() {
+HostString<Strings> StateTextBody(const Text LibraryState::*text) {
   const SerialisedCall serialised;
   try {
-    return Strings::Result(GetLibraryState().VersionText);
+    return Strings::Result(GetLibraryState().*text);
   } catch (...) {
     return nullptr;  // only a failed allocation can throw here, as when ToNarrow finds no room
   }
@@ -109,7 +125,7 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL imagen(const char* apiKey, const char* 
 }
 
 LLMBRIDGE_API const char* LLMBRIDGE_CALL checkdllversion(void) {
-  return CheckDllVersionBody<AnsiStrings>();
+  return StateTextBody<AnsiStrings>(&LibraryState::VersionText);
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL FreeMem(void) {
@@ -140,7 +156,7 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL imagenW(const llmbridge_wcha
 }
 
 LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void) {
-  return CheckDllVersionBody<WideStrings>();
+  return StateTextBody<WideStrings>(&LibraryState::VersionText);
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
@@ -148,6 +164,14 @@ LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
   // Only the conversation starts over: the model list, the image result and the last reply stay.
   GetLibraryState().ConversationLog.clear();
   return 0;
+}
+
+LLMBRIDGE_API const char* LLMBRIDGE_CALL lasterror(void) {
+  return StateTextBody<AnsiStrings>(&LibraryState::LastError);
+}
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL lasterrorW(void) {
+  return StateTextBody<WideStrings>(&LibraryState::LastError);
 }
 
 }  // extern "C"

@@ -1,7 +1,11 @@
 #include "flows/chat_flow.h"
 
+#include "flows/failure_detail.h"
+#include "flows/reply_content.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
+#include "flows/server_address.h"
+#include "flows/server_message.h"
 #include "http/http_request.h"
 #include "state/library_state.h"
 #include "text/escaping.h"
@@ -17,32 +21,57 @@ Text MaxTokensText(const Text& max_tokens) {
   return FormatInteger(low_bits);
 }
 
+// The request body. An empty temperature leaves its member out: "temperature": , is no JSON,
+// and servers refuse it. A base URL's body also leaves out an empty maximum, which reasoning
+// models refuse; a host address keeps sending it as 0.
+Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation) {
+  Text body = u"{";
+  if (!base_url || !arguments.max_tokens.empty())
+    body += u"\"max_tokens\": " + MaxTokensText(arguments.max_tokens) + u", ";
+  body += u"\"model\": \"" + EscapeText(arguments.model) + u"\", ";
+  // Placed as it is: hosts may pass more members through it.
+  if (!arguments.temperature.empty()) body += u"\"temperature\": " + arguments.temperature + u", ";
+  return body + u"\"stream\": false, \"n\": 1, \"messages\": [" + conversation + u"]}";
+}
+
 }  // namespace
 
 Text Chat(const ChatArguments& arguments) {
   LibraryState& state = GetLibraryState();
+  state.LastError.clear();
+  const bool base_url = IsBaseUrl(arguments.server_address);
+  // A base URL's body is always JSON: a temperature that is no number fails the call before
+  // anything is sent, and the conversation stays as it was.
+  if (base_url && !arguments.temperature.empty() && !IsJsonNumber(arguments.temperature)) {
+    state.LastError = u"the temperature \"" + arguments.temperature + u"\" is not a number";
+    return u"Request Failed";
+  }
   const ProgressWindowScope window(arguments.show_window);
-  const Text url = u"http://" + arguments.server_address + u"/v1/chat/completions";
+  const Text url = EndpointUrl(arguments.server_address, u"/chat/completions");
   const HeaderMap headers = BearerHeaders(arguments.api_key, true);
 
   state.ConversationLog +=
       u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
-  const Text body = u"{\"max_tokens\": " + MaxTokensText(arguments.max_tokens) +
-                    u", \"model\": \"" + EscapeText(arguments.model) + u"\", \"temperature\": " +
-                    arguments.temperature + u", \"stream\": false, \"n\": 1, \"messages\": [" +
-                    state.ConversationLog + u"]}";
+  const Text body = ChatBody(arguments, base_url, state.ConversationLog);
 
   HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body, 0, &headers);
   if (request == nullptr) {
     state.ConversationLog.clear();
+    state.LastError = u"out of memory";
     return u"Request Failed";
   }
   const Text status = HttpRequestInfo(*request, kHttpStatusCode);
   if (!TextsEqual(status, u"200")) {
     state.ConversationLog.clear();
+    state.LastError = FailureDetail(*request, arguments.api_key);
     return ApiErrorText(status);
   }
-  CollectContent(ParseAnswer(ResponseBodyBytes(*request)));
+  JsonValue* root = ParseAnswer(ResponseBodyBytes(*request));
+  // A host address keeps the walk's reply; a base URL reads the reply where OpenAI documents
+  // it, which provider extras after "choices" cannot empty, and walks only an answer without it.
+  if (!base_url || !ReadDocumentedContent(root, state.ChatReply)) CollectContent(root);
+  if (state.ChatReply.empty())
+    state.LastError = WithoutKey(ErrorMemberMessage(root), arguments.api_key);
   state.ConversationLog +=
       u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
   return state.ChatReply;

@@ -21,13 +21,13 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
-JsonValue* ParseAnswer(std::string_view body) {
-  if (ParseUtf8Json(0, body) == 0) {
+JsonValue* ParseAnswerInto(int32_t slot, std::string_view body) {
+  if (ParseUtf8Json(slot, body) == 0) {
     // An answer there was no room to read is a failed call, not an answer without content.
     if (LastJsonError().message == kJsonOutOfMemory) throw std::bad_alloc();
     return nullptr;
   }
-  return GetJsonRoot(0);
+  return GetJsonRoot(slot);
 }
 
 ProgressWindowScope::ProgressWindowScope(const Text& show) {

@@ -21,10 +21,12 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body);
 // "Api Error code: " and the status text ("0" when no answer arrived).
 Text ApiErrorText(const Text& status);
 
-// Parses an answer's body, its UTF-8 bytes as ResponseBodyBytes gives them, into JSON slot 0; the
-// new root, or null when the parse failed (an earlier document in the slot is never handed out
-// for a later answer). Throws std::bad_alloc when the parser ran out of memory.
-JsonValue* ParseAnswer(std::string_view body);
+// Parses an answer's body, its UTF-8 bytes as ResponseBodyBytes gives them, into JSON `slot`;
+// the new root, or null when the parse failed (an earlier document in the slot is never handed
+// out for a later answer). Throws std::bad_alloc when the parser ran out of memory.
+JsonValue* ParseAnswerInto(int32_t slot, std::string_view body);
+// The same into slot 0, where the flows keep the last answer they read.
+inline JsonValue* ParseAnswer(std::string_view body) { return ParseAnswerInto(0, body); }
 
 // Shows the progress window while it lives, when `show` is exactly "true", and records what it
 // made in LibraryState; closes all of the library's windows when it ends, on every path, whether

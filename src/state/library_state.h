@@ -13,6 +13,7 @@ struct LibraryState {
   Text ModelList;          // ids of the last listing that found one, separated by CR
   int32_t ModelCount = 0;  // 0 until the current listing has found its first id
   Text ImageResult;        // the last string found in an image answer
+  Text LastError;          // why the last chat, listing or image call failed; else empty
   const void* ReturnBuffer = nullptr;  // the last buffer handed to the host; never freed by us
   Text VersionText;                    // set last during start-up
   // The progress window and its two labels as the platform identifies them (null when absent or

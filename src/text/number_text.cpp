@@ -136,4 +136,32 @@ double ParseReal(std::string_view text) {
   return ReadReal(text.substr(0, ascii));
 }
 
+bool IsJsonNumber(std::u16string_view text) {
+  size_t at = 0;
+  const auto digit = [&](size_t i) {
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+  };
+  // Moves past a run of digits; false when there is none.
+  const auto digits = [&] {
+    const size_t start = at;
+    while (digit(at)) ++at;
+    return at > start;
+  };
+  if (at < text.size() && text[at] == u'-') ++at;
+  if (at < text.size() && text[at] == u'0')
+    ++at;
+  else if (!digits())
+    return false;
+  if (at < text.size() && text[at] == u'.') {
+    ++at;
+    if (!digits()) return false;
+  }
+  if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
+    ++at;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) ++at;
+    if (!digits()) return false;
+  }
+  return at == text.size();
+}
+
 }  // namespace llmbridge

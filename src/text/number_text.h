@@ -25,4 +25,8 @@ double ParseReal(std::u16string_view text);
 // The same for UTF-8 text; never allocates.
 double ParseReal(std::string_view text);
 
+// Whether `text` is exactly one number as JSON writes it: an optional "-", an integer part
+// without leading zeros, an optional fraction and an optional exponent; nothing around it.
+bool IsJsonNumber(std::u16string_view text);
+
 }  // namespace llmbridge

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -101,6 +102,27 @@ TEST_F(HostProgram, AConversationThroughTheExports) {
   const std::string body = server.Requests().at(1);
   EXPECT_NE(body.find("{\"role\": \"user\", \"content\": \"caf\xc3\xa9?\"}"), std::string::npos)
       << body;
+}
+
+// A hosted provider's base URL over TLS, through both widths, as the HTTPS end-to-end test runs
+// it: LLMBRIDGE_TEST_HTTPS_BASE_URL names a mock server whose certificate the platform trusts.
+TEST_F(HostProgram, HttpsBaseUrlsThroughEveryWidth) {
+  const char* base_url = std::getenv("LLMBRIDGE_TEST_HTTPS_BASE_URL");
+  if (base_url == nullptr)
+    GTEST_SKIP() << "run by the HTTPS end-to-end test, which starts the server";
+  EXPECT_STREQ(exports_.getmodels(base_url, "sk-mock"), "mock-small\rmock-large");
+  EXPECT_STREQ(exports_.lasterror(), "");
+  EXPECT_STREQ(exports_.chat(base_url, "sk-mock", "One", "", "mock-small", "", "false"),
+               "You said: One.");
+  EXPECT_EQ(
+      Read(exports_.chatW(Wide(base_url).c_str(), Wide("sk-mock").c_str(), Wide(kSample16).c_str(),
+                          Wide("").c_str(), Wide("mock-small").c_str(), Wide("").c_str(),
+                          Wide("false").c_str())),
+      u"You said: " + kSample16 + u". This is turn 2; you began with: One.");
+  EXPECT_STREQ(exports_.chat(base_url, "wrong", "x", "", "mock-small", "", "false"),
+               "Api Error code: 401");
+  EXPECT_EQ(Read(exports_.lasterrorW()).rfind(u"HTTP 401: Incorrect API key provided.", 0), 0u);
+  exports_.newchat();
 }
 
 // UTF-16 in, UTF-8 on the wire, UTF-16 out: nothing is lost, raw or escaped, and a lone

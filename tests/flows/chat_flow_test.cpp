@@ -119,7 +119,8 @@ TEST_F(ChatFlow, MaximumTokensAreReadLenientlyAndSentAsTheirLow32Bits) {
 }
 
 // The model is escaped as the prompt is, so that any name keeps the body valid JSON; a plain
-// name is sent unchanged. The temperature is sent as the host passes it.
+// name is sent unchanged. The temperature is sent as the host passes it; an empty one leaves its
+// member out, since "temperature": , is no JSON.
 TEST_F(ChatFlow, ModelsAreEscapedAndTemperaturesSentAsGiven) {
   struct Case {
     Text model;
@@ -128,14 +129,57 @@ TEST_F(ChatFlow, ModelsAreEscapedAndTemperaturesSentAsGiven) {
   };
   const std::vector<Case> cases = {
       {u"gpt-4o-mini", u"0.7", "\"model\": \"gpt-4o-mini\", \"temperature\": 0.7, "},
-      {u"gpt\"4", u"", "\"model\": \"gpt\\\"4\", \"temperature\": , "},
-      {u"a\", \"n\": 9, \"x", u"1", "\"model\": \"a\\\", \\\"n\\\": 9, \\\"x\", \"temperature\": 1, "},
+      {u"gpt\"4", u"", "\"model\": \"gpt\\\"4\", "},
+      {u"a\", \"n\": 9, \"x", u"1",
+       "\"model\": \"a\\\", \\\"n\\\": 9, \\\"x\", \"temperature\": 1, "},
       {u"back\\slash\n", u"1", "\"model\": \"back\\\\slash\\n\", \"temperature\": 1, "},
   };
   for (const Case& c : cases) {
     server_.Script(HttpReply(200, ChatAnswer("ok")));
     Send(u"x", u"1", c.model, c.temperature);
-    EXPECT_EQ(LastBody().rfind("{\"max_tokens\": 1, " + c.sent + "\"stream\"", 0), 0u) << LastBody();
+    EXPECT_EQ(LastBody().rfind("{\"max_tokens\": 1, " + c.sent + "\"stream\"", 0), 0u)
+        << LastBody();
+  }
+}
+
+// A base URL gets the endpoint's path and a body that is always JSON: empty members left out, a
+// temperature that is no number refused before anything is sent.
+TEST_F(ChatFlow, BaseUrlsReachTheirEndpointWithBodiesServersAccept) {
+  struct Case {
+    std::string address;  // "@" stands for the server's host and port
+    Text max_tokens;
+    Text temperature;
+    std::string request_line;  // empty: nothing may be sent
+    std::string body_start;
+  };
+  const std::vector<Case> cases = {
+      {"http://@/v1", u"200", u"0.5", "POST /v1/chat/completions ",
+       "{\"max_tokens\": 200, \"model\""},
+      {"HTTP://@/openai/v1/", u"", u"", "POST /openai/v1/chat/completions ",
+       "{\"model\": \"m1\", \"stream\""},
+      {"Http://@/v1//", u"7", u"-1.5e3", "POST /v1//chat/completions ",
+       "{\"max_tokens\": 7, \"model\": \"m1\", \"temperature\": -1.5e3, "},
+      {"http://@/v1", u"", u"0.5, \"top_p\": 1", "", ""},
+      {"http://@/v1", u"", u"01", "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string address = c.address;
+    address.replace(address.find('@'), 1, server_.Address());
+    GetLibraryState().ConversationLog = u"{\"role\": \"user\", \"content\": \"kept\"},";
+    const size_t sent_before = server_.Requests().size();
+    if (!c.request_line.empty()) server_.Script(HttpReply(200, ChatAnswer("ok")));
+    const Text reply =
+        Chat({Wide(address), u"key", u"x", c.max_tokens, u"m1", c.temperature, u"false"});
+    if (c.request_line.empty()) {
+      EXPECT_EQ(reply, u"Request Failed") << address;
+      EXPECT_EQ(server_.Requests().size(), sent_before) << address;
+      EXPECT_EQ(GetLibraryState().ConversationLog, u"{\"role\": \"user\", \"content\": \"kept\"},");
+      EXPECT_NE(GetLibraryState().LastError.find(u"temperature"), Text::npos);
+      continue;
+    }
+    EXPECT_EQ(reply, u"ok") << address;
+    EXPECT_EQ(server_.Requests().back().rfind(c.request_line, 0), 0u) << server_.Requests().back();
+    EXPECT_EQ(LastBody().rfind(c.body_start, 0), 0u) << LastBody();
   }
 }
 
@@ -194,6 +238,28 @@ TEST_F(ChatFlow, RealServerAnswers) {
   for (const auto& [fixture, reply] : cases) {
     server_.Script(HttpReply(200, ReadFixtureBytes(fixture)));
     EXPECT_EQ(Send(u"Hi"), reply) << fixture;
+  }
+}
+
+// Through a base URL the reply is choices[0].message.content, which no member after "choices"
+// can empty; an answer without it is walked as from a host address.
+TEST_F(ChatFlow, BaseUrlsReadTheDocumentedContent) {
+  const std::vector<std::pair<std::string, Text>> cases = {
+      {ReadFixtureBytes("chat_groq.json"), u"Fast inference is useful."},
+      {"{\"choices\": [{\"message\": {\"content\": [{\"type\": \"text\", \"text\": \"a\"}, "
+       "{\"type\": \"thinking\", \"text\": \"no\"}, {\"type\": \"text\", \"text\": \"b\"}]}}], "
+       "\"x\": {}}",
+       u"ab"},
+      {"{\"choices\": [{\"message\": {\"content\": \"\"}}, {\"message\": {\"content\": \"2nd\"}}]}",
+       u""},
+      {"{\"choices\": [{\"message\": {\"content\": null, \"x\": {\"content\": \"walked\"}}}]}",
+       u"walked"},
+      {"{\"result\": {\"content\": \"walked\"}}", u"walked"},
+  };
+  const Text base_url = Wide("http://" + server_.Address() + "/v1");
+  for (const auto& [answer, reply] : cases) {
+    server_.Script(HttpReply(200, answer));
+    EXPECT_EQ(Chat({base_url, u"key", u"Hi", u"", u"m1", u"", u"false"}), reply) << answer;
   }
 }
 

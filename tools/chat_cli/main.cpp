@@ -35,7 +35,9 @@ struct Options {
 void PrintUsage(const char* program) {
   std::fprintf(stderr,
                "usage: %s [options] [chat | models | image PROMPT | version]\n"
-               "  --server HOST:PORT   chat and model-list server (default 127.0.0.1:8080)\n"
+               "  --server ADDRESS     chat and model-list server: HOST:PORT over plain http\n"
+               "                       (default 127.0.0.1:8080), or a base URL such as\n"
+               "                       https://api.openai.com/v1\n"
                "  --key KEY            API key; --key-file FILE reads it from a file\n"
                "  --model NAME         chat model (default mock-small)\n"
                "  --max-tokens N       (default 256)\n"
@@ -99,18 +101,28 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options) {
   return i == count;
 }
 
-// The library answers failures with texts of its own; they are shown as errors. The returned
-// text belongs to the library: it is copied, never freed.
-int Report(const char* label, const llmbridge_wchar* result) {
+// Why the last call failed, in the library's words, as a line of its own; nothing when it has
+// none to give.
+void ReportLastError(const LibraryExports& library) {
+  const std::string detail = ToUtf8(library.lasterrorW());
+  if (!detail.empty()) Write(stderr, "error: " + detail + "\n");
+}
+
+// The library answers failures with texts of its own; they are shown as errors. Whatever reason
+// lasterror gives follows, also for an empty reply whose answer held an error. The returned text
+// belongs to the library: it is copied, never freed.
+int Report(const LibraryExports& library, const char* label, const llmbridge_wchar* result) {
   const std::string text = ToUtf8(result);
-  if (result == nullptr || text == "Request Failed" || text.rfind("Api Error code: ", 0) == 0) {
+  const bool failed =
+      result == nullptr || text == "Request Failed" || text.rfind("Api Error code: ", 0) == 0;
+  if (failed)
     Write(stderr,
           "error: " + (result != nullptr ? text : "the library could not allocate its result") +
               "\n");
-    return 1;
-  }
-  Write(stdout, label + text + "\n");
-  return 0;
+  else
+    Write(stdout, label + text + "\n");
+  ReportLastError(library);
+  return failed ? 1 : 0;
 }
 
 int RunChat(const LibraryExports& library, const Options& options) {
@@ -131,10 +143,10 @@ int RunChat(const LibraryExports& library, const Options& options) {
       Write(stdout, "(new conversation)\n");
       continue;
     }
-    status |=
-        Report("assistant> ", library.chatW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(),
-                                            max_tokens.c_str(), model.c_str(), temperature.c_str(),
-                                            window.c_str()));
+    status |= Report(
+        library, "assistant> ",
+        library.chatW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(), max_tokens.c_str(),
+                      model.c_str(), temperature.c_str(), window.c_str()));
   }
   Write(stdout, "\n");
   return status;
@@ -145,6 +157,7 @@ int RunModels(const LibraryExports& library, const Options& options) {
       ToUtf8(library.getmodelsW(ToUtf16(options.server).c_str(), ToUtf16(options.key).c_str()));
   if (models.empty()) {
     Write(stderr, "error: no models found at " + options.server + "\n");
+    ReportLastError(library);
     return 1;
   }
   // The ids are separated by carriage returns.
@@ -172,11 +185,12 @@ int main(int argc, char** argv) {
   }
   if (options.command == "chat") return RunChat(exports, options);
   if (options.command == "models") return RunModels(exports, options);
-  if (options.command == "version") return Report("", exports.checkdllversionW());
+  if (options.command == "version") return Report(exports, "", exports.checkdllversionW());
   if (options.command == "image") {
-    return Report("", exports.imagenW(ToUtf16(options.key).c_str(), ToUtf16(options.prompt).c_str(),
-                                      ToUtf16(options.size).c_str(),
-                                      ToUtf16(options.window ? "true" : "false").c_str()));
+    return Report(exports, "",
+                  exports.imagenW(ToUtf16(options.key).c_str(), ToUtf16(options.prompt).c_str(),
+                                  ToUtf16(options.size).c_str(),
+                                  ToUtf16(options.window ? "true" : "false").c_str()));
   }
   PrintUsage(argv[0]);
   return 2;

@@ -25,7 +25,9 @@ bool LoadedLibrary::Bind(LibraryExports& exports) {
   all = BindOne(*this, "getmodelsW", exports.getmodelsW, error_) && all;
   all = BindOne(*this, "imagenW", exports.imagenW, error_) && all;
   all = BindOne(*this, "checkdllversionW", exports.checkdllversionW, error_) && all;
-  return BindOne(*this, "newchat", exports.newchat, error_) && all;
+  all = BindOne(*this, "newchat", exports.newchat, error_) && all;
+  all = BindOne(*this, "lasterror", exports.lasterror, error_) && all;
+  return BindOne(*this, "lasterrorW", exports.lasterrorW, error_) && all;
 }
 
 }  // namespace llmbridge::host

@@ -23,6 +23,8 @@ using GetModelsWFunction = WideText(LLMBRIDGE_CALL*)(WideText, WideText);
 using ImagenWFunction = WideText(LLMBRIDGE_CALL*)(WideText, WideText, WideText, WideText);
 using VersionWFunction = WideText(LLMBRIDGE_CALL*)(void);
 using NewChatFunction = int(LLMBRIDGE_CALL*)(void);
+using LastErrorFunction = const char*(LLMBRIDGE_CALL*)(void);
+using LastErrorWFunction = WideText(LLMBRIDGE_CALL*)(void);
 
 struct LibraryExports {
   ChatFunction chat = nullptr;
@@ -35,6 +37,8 @@ struct LibraryExports {
   ImagenWFunction imagenW = nullptr;
   VersionWFunction checkdllversionW = nullptr;
   NewChatFunction newchat = nullptr;
+  LastErrorFunction lasterror = nullptr;
+  LastErrorWFunction lasterrorW = nullptr;
 };
 
 // A loaded copy of the library, unloaded when this ends.

@@ -2,15 +2,24 @@
 // without the internet. Chat replies are derived from the conversation received.
 //
 //   llmbridge-mockserver [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]
+//                        [--tls-cert FILE --tls-key FILE] [--fixtures DIR]
 //
 // --request-log appends one line per request: method, path and body, byte for byte, so that tests
-// can check what a host really sent.
+// can check what a host really sent. --tls-cert and --tls-key (PEM files) serve HTTPS instead of
+// HTTP. --fixtures serves recorded answers of real providers: DIR/NAME/chat.json for a POST to
+// /NAME/chat/completions and DIR/NAME/models.json for a GET of /NAME/models, or, for a request
+// without the server's key, the one DIR/NAME/error-STATUS.* file with that status. Any request
+// to /redirect/STATUS/SCHEME/HOST:PORT/REST is answered with STATUS and a Location of
+// SCHEME://HOST:PORT/REST.
 #include <httplib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
+#include <sstream>
 #include <string>
 
 #include "mock_answers.h"
@@ -24,6 +33,9 @@ struct Options {
   std::string key = "sk-mock";
   std::string port_file;
   std::string request_log;
+  std::string tls_cert;
+  std::string tls_key;
+  std::string fixtures;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -38,10 +50,59 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.port_file = argv[++i];
     else if (arg == "--request-log")
       options.request_log = argv[++i];
+    else if (arg == "--tls-cert")
+      options.tls_cert = argv[++i];
+    else if (arg == "--tls-key")
+      options.tls_key = argv[++i];
+    else if (arg == "--fixtures")
+      options.fixtures = argv[++i];
     else
       return false;
   }
-  return true;
+  return options.tls_cert.empty() == options.tls_key.empty();
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+const char* ContentType(const std::filesystem::path& path) {
+  const std::string extension = path.extension().string();
+  if (extension == ".html") return "text/html; charset=utf-8";
+  if (extension == ".txt") return "text/plain; charset=utf-8";
+  return "application/json";
+}
+
+// Answers with the provider's recorded answer: `file` for a request with the server's key, else
+// its error file, whose name holds the status. 404 when the provider has no such file.
+void AnswerFixture(const std::filesystem::path& provider, const std::string& file, bool authorized,
+                   httplib::Response& response) {
+  std::filesystem::path answer = provider / file;
+  response.status = 200;
+  if (!authorized) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(provider, error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("error-", 0) != 0) continue;
+      answer = entry.path();
+      response.status = std::atoi(name.c_str() + 6);
+    }
+  }
+  if (!std::filesystem::is_regular_file(answer)) {
+    response.status = 404;
+    return;
+  }
+  response.set_content(ReadFile(answer), ContentType(answer));
+}
+
+// /redirect/STATUS/SCHEME/HOST:PORT/REST: STATUS with a Location of SCHEME://HOST:PORT/REST.
+void AnswerRedirect(const httplib::Request& request, httplib::Response& response) {
+  response.status = std::stoi(request.matches[1]);
+  response.set_header("Location",
+                      std::string(request.matches[2]) + "://" + std::string(request.matches[3]));
 }
 
 void Answer(httplib::Response& response, int status, const nlohmann::ordered_json& body) {
@@ -78,11 +139,24 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
-                 "usage: %s [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]\n",
+                 "usage: %s [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]\n"
+                 "       [--tls-cert FILE --tls-key FILE] [--fixtures DIR]\n",
                  argv[0]);
     return 2;
   }
-  httplib::Server server;
+  std::unique_ptr<httplib::Server> tls_or_plain;
+  if (options.tls_cert.empty())
+    tls_or_plain = std::make_unique<httplib::Server>();
+  else
+    tls_or_plain =
+        std::make_unique<httplib::SSLServer>(options.tls_cert.c_str(), options.tls_key.c_str());
+  if (!tls_or_plain->is_valid()) {
+    std::fprintf(stderr, "llmbridge-mockserver: cannot use %s and %s\n", options.tls_cert.c_str(),
+                 options.tls_key.c_str());
+    return 1;
+  }
+  httplib::Server& server = *tls_or_plain;
+  const std::string scheme = options.tls_cert.empty() ? "http" : "https";
   int port = 0;
   std::mutex log_lock;  // requests are served on several threads
   if (!options.request_log.empty()) {
@@ -126,9 +200,26 @@ int main(int argc, char** argv) {
                 if (!Authorized(request, response, options.key)) return;
                 const json body = ParseBody(request, response);
                 if (body.is_discarded()) return;
-                const std::string base = "http://127.0.0.1:" + std::to_string(port);
+                const std::string base = scheme + "://127.0.0.1:" + std::to_string(port);
                 Answer(response, 200, llmbridge::mock::ImageAnswer(body.value("prompt", ""), base));
               });
+
+  const std::string redirect = R"(/redirect/(\d+)/(https?)/(.*))";
+  server.Get(redirect, AnswerRedirect);
+  server.Post(redirect, AnswerRedirect);
+  const std::filesystem::path fixtures = options.fixtures;
+  if (!fixtures.empty()) {
+    server.Post("/([^/]+)/chat/completions", [&](const httplib::Request& request,
+                                                 httplib::Response& response) {
+      AnswerFixture(fixtures / std::string(request.matches[1]), "chat.json",
+                    request.get_header_value("Authorization") == "Bearer " + options.key, response);
+    });
+    server.Get("/([^/]+)/models", [&](const httplib::Request& request,
+                                      httplib::Response& response) {
+      AnswerFixture(fixtures / std::string(request.matches[1]), "models.json",
+                    request.get_header_value("Authorization") == "Bearer " + options.key, response);
+    });
+  }
 
   port = options.port == 0 ? server.bind_to_any_port("127.0.0.1") : options.port;
   if (options.port != 0 && !server.bind_to_port("127.0.0.1", port)) port = -1;
@@ -137,8 +228,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.port_file.empty()) std::ofstream(options.port_file) << port << "\n";
-  std::printf("llmbridge-mockserver listening on http://127.0.0.1:%d (key %s)\n", port,
-              options.key.c_str());
+  std::printf("llmbridge-mockserver listening on %s://127.0.0.1:%d (key %s)\n", scheme.c_str(),
+              port, options.key.c_str());
   std::fflush(stdout);
   return server.listen_after_bind() ? 0 : 1;
 }
