@@ -60,13 +60,17 @@ std::string Post(const std::string& url, const std::string& body, curl_slist* he
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/5.0 Gecko/41.0 Firefox/41.0");
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Collect);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &head);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, 30000L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 0L);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
+  curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+  curl_easy_setopt(curl, CURLOPT_POSTREDIR, CURL_REDIR_POST_301 | CURL_REDIR_POST_302);
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
   status = curl_easy_perform(curl) == CURLE_OK ? 0 : -1;
   if (status == 0) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(curl);
@@ -85,6 +89,7 @@ double DirectLoop(const std::string& address, int calls) {
   const std::string url = "http://" + address + "/v1/chat/completions";
   curl_slist* headers = curl_slist_append(nullptr, "content-type: application/json");
   headers = curl_slist_append(headers, "Authorization: Bearer sk-mock");
+  headers = curl_slist_append(headers, "Expect:");
   std::string log;
   const auto start = std::chrono::steady_clock::now();
   for (int call = 0; call < calls; ++call) {

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   # Linux build and tests
   cmake ninja-build g++ make pkg-config googletest libgtest-dev libcurl4-openssl-dev
-  clang libclang-rt-14-dev openssl python3 locales
+  clang libclang-rt-14-dev openssl ca-certificates python3 locales
   # the local mock server, and the JSON benchmark's contenders
   libcpp-httplib-dev nlohmann-json3-dev rapidjson-dev
   # Windows cross builds (32- and 64-bit) and Wine for both

@@ -111,11 +111,15 @@ if selected fuzz; then
   stage_done "fuzzing"
 fi
 
-# The JSON benchmark's table: figures to read, not a timed test.
+# The benchmarks' tables: figures to read, not timed tests.
 if selected bench; then
   echo "=== JSON benchmark (build/linux, RelWithDebInfo)"
   "$build/linux/bin/json_bench" || failed+=("bench")
-  stage_done "JSON benchmark"
+  echo "=== large answers: time per MB (build/linux, then build/win32 under Wine)"
+  "$build/linux/bin/large_answer_bench" || failed+=("bench")
+  "$root/scripts/wine-run.sh" "$WINEPREFIX" /usr/lib/wine/wine \
+    "$build/win32/bin/large_answer_bench.exe" || failed+=("bench")
+  stage_done "benchmarks"
 fi
 
 echo "=== time by stage"

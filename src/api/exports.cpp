@@ -12,6 +12,7 @@
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
 #include "state/library_state.h"
+#include "state/spare_memory.h"
 #include "text/block_heap.h"
 
 using namespace llmbridge;
@@ -47,6 +48,7 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
                              HostString<Strings> model, HostString<Strings> temperature,
                              HostString<Strings> showWindow) {
   const SerialisedCall serialised;
+  const SpareMemoryReleaseOnExit release;
   try {
     const ChatArguments arguments{Strings::Argument(serverAddress), Strings::Argument(apiKey),
                                   Strings::Argument(prompt),        Strings::Argument(maxTokens),
@@ -70,6 +72,7 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
 template <typename Strings>
 HostString<Strings> GetModelsBody(HostString<Strings> serverAddress, HostString<Strings> apiKey) {
   const SerialisedCall serialised;
+  const SpareMemoryReleaseOnExit release;
   try {
     return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey)));
   } catch (...) {
@@ -82,6 +85,7 @@ template <typename Strings>
 HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> prompt,
                                HostString<Strings> imageSize, HostString<Strings> showWindow) {
   const SerialisedCall serialised;
+  const SpareMemoryReleaseOnExit release;
   try {
     const ImageArguments arguments{Strings::Argument(apiKey), Strings::Argument(prompt),
                                    Strings::Argument(imageSize), Strings::Argument(showWindow)};
@@ -161,6 +165,7 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void) {
 
 LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
   const SerialisedCall serialised;
+  const SpareMemoryReleaseOnExit release;
   // Only the conversation starts over: the model list, the image result and the last reply stay.
   GetLibraryState().ConversationLog.clear();
   return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,6 +18,7 @@
 #include "support/display.h"
 #include "support/failing_allocations.h"
 #include "support/fixture_text.h"
+#include "support/process_memory.h"
 #include "text/allocation_failure.h"
 #include "ui/open_window_list.h"
 
@@ -35,6 +37,32 @@ bool Is(const char* result, const char* expected) {
 }
 
 using Exports = FlowTest;
+
+// After one very large answer, newchat and a small call, the library holds little beyond the
+// result it handed to the host, which stays readable until unload. Texts that kept the capacity
+// of the largest answer, and freed pages the C runtime kept, held five times the answer before.
+TEST_F(Exports, ALargeAnswerIsHandedBackAfterANewConversationAndASmallCall) {
+  constexpr size_t kLarge = size_t{48} << 20;
+  const std::string small = "{\"choices\": [{\"message\": {\"content\": \"small\"}}]}";
+  const std::string address = server_.Address();
+  const auto send = [&](const std::string& answer) {
+    server_.Script(HttpReply(200, answer));
+    return chat(address.c_str(), "k", "q", "1", "m", "0", "false");
+  };
+  send(small);
+  const int64_t before = ProcessMemoryBytes();
+  {
+    std::string large = small;
+    large.replace(large.find("small"), 5, std::string(kLarge, 'a'));
+    const char* reply = send(large);
+    ASSERT_NE(reply, nullptr);
+    EXPECT_EQ(std::strlen(reply), kLarge);
+  }
+  newchat();
+  EXPECT_TRUE(Is(send(small), "small"));
+  const int64_t held = ProcessMemoryBytes() - before;
+  EXPECT_LT(held, static_cast<int64_t>(kLarge + kLarge / 2)) << "bytes held: " << held;
+}
 
 class EveryAllocationFailing : public FlowTest {
  protected:
