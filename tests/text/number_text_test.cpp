@@ -97,6 +97,16 @@ TEST(ParseReal, NanHasTheSignBitSetAndNoPayload) {
   }
 }
 
+TEST(IsJsonNumber, TakesExactlyOneNumberAsJsonWritesIt) {
+  for (const char16_t* number : {u"0", u"-0", u"0.7", u"1", u"-12.5e-3", u"2E+10", u"1e0"})
+    EXPECT_TRUE(IsJsonNumber(number))
+        << std::string(number, number + std::char_traits<char16_t>::length(number));
+  for (const char16_t* other : {u"", u"-", u"01", u"+1", u".5", u"1.", u"1e", u"1e+", u"0,7", u" 1",
+                                u"1 ", u"0.5, \"top_p\": 1", u"NaN", u"Infinity", u"0x10"})
+    EXPECT_FALSE(IsJsonNumber(other))
+        << std::string(other, other + std::char_traits<char16_t>::length(other));
+}
+
 // A host that formats numbers with a decimal comma must not change how numbers are read here.
 TEST(ParseReal, IgnoresTheHostsLocale) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
