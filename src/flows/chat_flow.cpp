@@ -1,5 +1,7 @@
 #include "flows/chat_flow.h"
 
+#include <utility>
+
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
 #include "flows/request_parts.h"
@@ -67,13 +69,18 @@ Text Chat(const ChatArguments& arguments) {
     return ApiErrorText(status);
   }
   JsonValue* root = ParseAnswer(ResponseBodyBytes(*request));
+  // The document holds all that is read from here on: a large answer's bytes go before its
+  // reply is copied twice more.
+  FinishHttpRequest(std::move(request));
   // A host address keeps the walk's reply; a base URL reads the reply where OpenAI documents
   // it, which provider extras after "choices" cannot empty, and walks only an answer without it.
   if (!base_url || !ReadDocumentedContent(root, state.ChatReply)) CollectContent(root);
   if (state.ChatReply.empty())
     state.LastError = WithoutKey(ErrorMemberMessage(root), arguments.api_key);
-  state.ConversationLog +=
-      u",{\"role\": \"assistant\", \"content\": \"" + EscapeText(state.ChatReply) + u"\"},";
+  // Appended piece by piece, so that a large reply is not copied into a temporary first.
+  state.ConversationLog += u",{\"role\": \"assistant\", \"content\": \"";
+  state.ConversationLog += EscapeText(state.ChatReply);
+  state.ConversationLog += u"\"},";
   return state.ChatReply;
 }
 
