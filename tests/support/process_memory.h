@@ -9,4 +9,12 @@ namespace llmbridge::testing {
 // program does not inflate.
 int64_t ProcessMemoryBytes();
 
+// The sanitizers' allocators hold freed memory back (in quarantine, in their own caches), so the
+// system's figures tell nothing about what the library gave back.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kAllocatorHoldsFreedMemory = true;
+#else
+constexpr bool kAllocatorHoldsFreedMemory = false;
+#endif
+
 }  // namespace llmbridge::testing
