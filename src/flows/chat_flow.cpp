@@ -79,7 +79,7 @@ Text Chat(const ChatArguments& arguments) {
     state.LastError = WithoutKey(ErrorMemberMessage(root), arguments.api_key);
   // Appended piece by piece, so that a large reply is not copied into a temporary first.
   state.ConversationLog += u",{\"role\": \"assistant\", \"content\": \"";
-  state.ConversationLog += EscapeText(state.ChatReply);
+  AppendEscaped(state.ConversationLog, state.ChatReply);
   state.ConversationLog += u"\"},";
   return state.ChatReply;
 }

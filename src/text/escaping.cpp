@@ -35,26 +35,33 @@ size_t EscapedLength(char16_t unit) {
 
 }  // namespace
 
-Text EscapeText(const Text& text) {
+void AppendEscaped(Text& out, const Text& text) {
   size_t length = 0;
   for (char16_t unit : text) length += EscapedLength(unit);
-  if (length == text.size()) return text;
+  if (length == text.size()) {
+    out += text;
+    return;
+  }
 
   static constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
-  Text result;
-  result.reserve(length);
+  out.reserve(out.size() + length);
   for (char16_t unit : text) {
     if (const char16_t letter = ShortEscape(unit)) {
-      result += u'\\';
-      result += letter;
+      out += u'\\';
+      out += letter;
     } else if (unit < 0x20) {
-      result += u"\\u00";
-      result += kHexDigits[unit >> 4];
-      result += kHexDigits[unit & 0xF];
+      out += u"\\u00";
+      out += kHexDigits[unit >> 4];
+      out += kHexDigits[unit & 0xF];
     } else {
-      result += unit;
+      out += unit;
     }
   }
+}
+
+Text EscapeText(const Text& text) {
+  Text result;
+  AppendEscaped(result, text);
   return result;
 }
 

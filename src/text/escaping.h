@@ -10,6 +10,9 @@ namespace llmbridge {
 // as \u00XX. Everything else (solidus, U+007F, non-ASCII, surrogates) passes unchanged, so the
 // result is always a valid JSON string body.
 Text EscapeText(const Text& text);
+// The same appended to `out`, with no copy of the escaped text on the way: a reply of many
+// megabytes goes into the conversation at the cost of its size once.
+void AppendEscaped(Text& out, const Text& text);
 
 // Replaces every occurrence of `find`, left to right and without overlap, by `replacement`.
 // An empty text or an empty `find` gives a copy of `text`.
