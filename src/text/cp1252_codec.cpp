@@ -39,6 +39,8 @@ int Cp1252Decode(const char* bytes, int count, char16_t* out, int capacity) {
 }
 
 int Cp1252Encode(const char16_t* units, int count, char* out, int capacity) {
+  // Every unit becomes one byte, so measuring needs no pass over a text of many megabytes.
+  if (out == nullptr) return count;
   OutputSink<char> sink(out, capacity);
   // Surrogates, paired or not, each become the default character, as on Windows.
   for (int i = 0; i < count; ++i) sink.Put(static_cast<char>(EncodeUnit(units[i])));
