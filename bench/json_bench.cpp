@@ -89,8 +89,9 @@ void ResetWalkerResults() {
 
 // The library's answer path: the UTF-8 bytes parsed into a document, the document walked.
 void ParseOurs(const char* name, const std::string& bytes, void (*walk)(JsonValue*)) {
-  if (ParseUtf8Json(0, bytes) == 0) {
-    std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+  JsonError error;
+  if (ParseUtf8Json(0, bytes, &error) == 0) {
+    std::fprintf(stderr, "%s: %s\n", name, JsonErrorMessage(error.code));
   }
   walk(GetJsonRoot(0));
 }

@@ -102,12 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) return 0;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   // The answer's bytes up to the first zero byte, as the flows read them.
-  const bool parsed = ParseUtf8Json(0, bytes.c_str()) != 0;
-  const char* error = LastJsonError().message;
-  const bool decoded_parsed = ParseJson(1, TextFromUtf8(bytes)) != 0;
+  JsonError error;
+  const bool parsed = ParseUtf8Json(0, bytes.c_str(), &error) != 0;
+  JsonError decoded_error;
+  const bool decoded_parsed = ParseJson(1, TextFromUtf8(bytes), &decoded_error) != 0;
   Require(parsed == decoded_parsed, "bytes and decoded text parse alike");
   Require(parsed ? testing::DumpJson(*GetJsonRoot(0)) == testing::DumpJson(*GetJsonRoot(1))
-                 : std::strcmp(error, LastJsonError().message) == 0,
+                 : error.code == decoded_error.code,
           "bytes and decoded text give the same document or error");
   JsonValue* root = parsed ? GetJsonRoot(0) : nullptr;
   CollectContent(root);
@@ -117,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool byte_order_mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;  // skipped there only
   if (byte_order_mark || !Json::accept(bytes)) return 0;
   if (!parsed) {
-    Require(std::strcmp(error, "Nesting too deep") == 0, "refused valid JSON");
+    Require(error.code == JsonErrorCode::NestingTooDeep, "refused valid JSON");
     return 0;
   }
   RequireSameValue(Json::parse(bytes), *root);

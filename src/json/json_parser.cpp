@@ -16,22 +16,19 @@
 
 namespace llmbridge {
 
-const char kJsonOutOfMemory[] = "Out of memory";
-
 namespace {
 
-const char kEndOfInput[] = "Unexpected end of input";
-const char kUnexpectedCharacter[] = "Unexpected character";
-const char kInvalidNumber[] = "Invalid numeric value";
-const char kInvalidEscape[] = "Invalid escape sequence";
-const char kMemberNameExpected[] = "A member name (string) is expected";
-const char kColonExpected[] = "Expected a ':' character";
-const char kNestingTooDeep[] = "Nesting too deep";
-const char kInvalidSlot[] = "Invalid document slot";
+constexpr JsonErrorCode kEndOfInput = JsonErrorCode::EndOfInput;
+constexpr JsonErrorCode kUnexpectedCharacter = JsonErrorCode::UnexpectedCharacter;
+constexpr JsonErrorCode kInvalidNumber = JsonErrorCode::InvalidNumber;
+constexpr JsonErrorCode kInvalidEscape = JsonErrorCode::InvalidEscape;
+constexpr JsonErrorCode kMemberNameExpected = JsonErrorCode::MemberNameExpected;
+constexpr JsonErrorCode kColonExpected = JsonErrorCode::ColonExpected;
+constexpr JsonErrorCode kNestingTooDeep = JsonErrorCode::NestingTooDeep;
+constexpr JsonErrorCode kInvalidSlot = JsonErrorCode::InvalidSlot;
+constexpr JsonErrorCode kOutOfMemory = JsonErrorCode::OutOfMemory;
 
 constexpr size_t kFirstTokenCapacity = 1024;
-
-JsonError g_last_error = {nullptr, 0};
 
 // The parser reads UTF-16 text (char16_t) or UTF-8 bytes (char). Everything it looks at outside
 // string content is ASCII, which both spell alike; a byte of a multi-byte sequence compares
@@ -131,17 +128,17 @@ class Parser {
 
   void ParseDocument();
   // Reports an error at the cursor.
-  void Fail(const char* message) { FailAt(message, cursor_); }
+  void Fail(JsonErrorCode code) { FailAt(code, cursor_); }
 
   JsonDocument* document() const { return document_; }
   void ReleaseDocument() { document_ = nullptr; }
-  bool failed() const { return error_ != nullptr; }
+  bool failed() const { return error_ != JsonErrorCode::None; }
   JsonError error() const { return {error_, error_offset_}; }
 
  private:
   using View = std::basic_string_view<Unit>;
 
-  void FailAt(const char* message, const Unit* at);
+  void FailAt(JsonErrorCode code, const Unit* at);
 
   void SkipWhitespace() {
     while (IsWhitespace(*cursor_)) ++cursor_;
@@ -170,7 +167,7 @@ class Parser {
   const Unit* end_;
   const Unit* cut_;
   const Unit* cursor_;
-  const char* error_ = nullptr;
+  JsonErrorCode error_ = JsonErrorCode::None;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
@@ -178,9 +175,9 @@ class Parser {
 };
 
 template <typename Unit>
-void Parser<Unit>::FailAt(const char* message, const Unit* at) {
-  if (error_ != nullptr) return;  // the first error wins
-  error_ = message;
+void Parser<Unit>::FailAt(JsonErrorCode code, const Unit* at) {
+  if (failed()) return;  // the first error wins
+  error_ = code;
   error_offset_ = static_cast<size_t>(at - begin_);
 }
 
@@ -224,7 +221,7 @@ bool Parser<Unit>::GrowToken(size_t needed, const Unit* at) {
                     ? nullptr
                     : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
   if (grown == nullptr) {
-    FailAt(kJsonOutOfMemory, at);
+    FailAt(kOutOfMemory, at);
     return false;
   }
   token_ = grown;
@@ -237,7 +234,7 @@ void Parser<Unit>::ParseDocument() {
   // Every text the document stores, terminator included, takes no more UTF-16 units than its
   // quoted form takes code units of the input, so the input's length bounds the arena.
   document_ = NewJsonDocument(static_cast<size_t>(end_ - begin_));
-  if (document_ == nullptr) return Fail(kJsonOutOfMemory);
+  if (document_ == nullptr) return Fail(kOutOfMemory);
 
   SkipWhitespace();
   ParseValue(document_->root, 0);
@@ -484,7 +481,7 @@ void Parser<Unit>::ParseString(JsonValue& value) {
   char16_t* text;
   if (content.size() > UINT32_MAX ||
       !document_->texts.Copy(content.data(), content.size(), &text)) {
-    return FailAt(kJsonOutOfMemory, cursor_ - 1);
+    return FailAt(kOutOfMemory, cursor_ - 1);
   }
   value.kind = JsonKind::String;
   value.text = text;
@@ -494,7 +491,7 @@ void Parser<Unit>::ParseString(JsonValue& value) {
 template <typename Unit>
 void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
   ElementList* list = NewElementList();
-  if (list == nullptr) return Fail(kJsonOutOfMemory);
+  if (list == nullptr) return Fail(kOutOfMemory);
   value.kind = JsonKind::Array;
   value.elements = list;
 
@@ -503,7 +500,7 @@ void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
     // The end of the input is found before storage for another element is taken.
     if (*cursor_ == 0) return Fail(kEndOfInput);
     JsonValue* element = AppendElement(*list);
-    if (element == nullptr) return Fail(kJsonOutOfMemory);
+    if (element == nullptr) return Fail(kOutOfMemory);
     ParseValue(*element, depth);
   } while (!failed() && AnotherItemFollows(']'));
 }
@@ -511,7 +508,7 @@ void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
 template <typename Unit>
 void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
   MemberTable* table = NewMemberTable();
-  if (table == nullptr) return Fail(kJsonOutOfMemory);
+  if (table == nullptr) return Fail(kOutOfMemory);
   value.kind = JsonKind::Object;
   value.members = table;
 
@@ -522,7 +519,7 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
     std::u16string_view key;
     if (!ReadString(&key)) return;
     JsonValue* member = AddMember(*table, key.data(), key.size(), document_->texts);
-    if (member == nullptr) return FailAt(kJsonOutOfMemory, cursor_ - 1);
+    if (member == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
     SkipWhitespace();
     if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
     ++cursor_;
@@ -534,19 +531,19 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
 // Parses the input from `begin` to its terminating NUL at `end` into `slot`, as ParseJson does;
 // `cut` is as the parser takes it.
 template <typename Unit>
-int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut) {
+int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut, JsonError* error) {
   Parser<Unit> parser(begin, end, cut);
   try {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
     // Reading a real number from UTF-16 text copies its token to narrow text; that copy is the
     // only allocation that can throw. The cursor stands after the number.
-    parser.Fail(kJsonOutOfMemory);
+    parser.Fail(kOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.document())) {
-    parser.Fail(slot < 0 ? kInvalidSlot : kJsonOutOfMemory);
+    parser.Fail(slot < 0 ? kInvalidSlot : kOutOfMemory);
   }
-  g_last_error = parser.error();
+  if (error != nullptr) *error = parser.error();
   if (parser.failed()) return 0;  // the parser's destructor frees the document
   parser.ReleaseDocument();
   return static_cast<int64_t>(slot) + 1;
@@ -554,17 +551,41 @@ int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut)
 
 }  // namespace
 
-int64_t ParseJson(int32_t slot, const Text& text) {
-  const char16_t* end = text.c_str() + text.size();
-  return Parse(slot, text.c_str(), end, end);
+const char* JsonErrorMessage(JsonErrorCode code) {
+  switch (code) {
+    case JsonErrorCode::None:
+      return nullptr;
+    case JsonErrorCode::EndOfInput:
+      return "Unexpected end of input";
+    case JsonErrorCode::UnexpectedCharacter:
+      return "Unexpected character";
+    case JsonErrorCode::InvalidNumber:
+      return "Invalid numeric value";
+    case JsonErrorCode::InvalidEscape:
+      return "Invalid escape sequence";
+    case JsonErrorCode::MemberNameExpected:
+      return "A member name (string) is expected";
+    case JsonErrorCode::ColonExpected:
+      return "Expected a ':' character";
+    case JsonErrorCode::NestingTooDeep:
+      return "Nesting too deep";
+    case JsonErrorCode::InvalidSlot:
+      return "Invalid document slot";
+    case JsonErrorCode::OutOfMemory:
+      return "Out of memory";
+  }
+  return nullptr;
 }
 
-int64_t ParseUtf8Json(int32_t slot, std::string_view utf8) {
+int64_t ParseJson(int32_t slot, const Text& text, JsonError* error) {
+  const char16_t* end = text.c_str() + text.size();
+  return Parse(slot, text.c_str(), end, end, error);
+}
+
+int64_t ParseUtf8Json(int32_t slot, std::string_view utf8, JsonError* error) {
   const char* end = utf8.data() + utf8.size();
   return Parse(slot, utf8.data(), end,
-               utf8.data() + codepage::Utf8CutSequenceStart(utf8.data(), utf8.size()));
+               utf8.data() + codepage::Utf8CutSequenceStart(utf8.data(), utf8.size()), error);
 }
-
-JsonError LastJsonError() { return g_last_error; }
 
 }  // namespace llmbridge

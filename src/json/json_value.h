@@ -20,8 +20,7 @@ struct MemberTable;
 
 struct JsonValue {
   JsonKind kind;
-  uint8_t is_float;    // 1 when a Number holds `real`, else 0
-  uint8_t folds_keys;  // case-insensitive member keys; never set by this library, kept by resets
+  uint8_t is_float;  // 1 when a Number holds `real`, else 0
   // String: the units of `text`, taken when it was stored, so that reading a string needs no
   // search for its end (a chat reply may be megabytes long); 0 otherwise.
   uint32_t text_length;
@@ -35,14 +34,13 @@ struct JsonValue {
 };
 
 // The length of a String sits where the union's alignment leaves room anyway.
-static_assert(sizeof(JsonValue) == 16, "a value is a kind, two flags, a length and one word");
+static_assert(sizeof(JsonValue) == 16, "a value is a kind, a flag, a length and one word");
 
 // A Null value with every field zero.
 inline JsonValue MakeNullJsonValue() {
   JsonValue value;
   value.kind = JsonKind::Null;
   value.is_float = 0;
-  value.folds_keys = 0;
   value.text_length = 0;
   value.integer = 0;
   return value;
@@ -51,13 +49,11 @@ inline JsonValue MakeNullJsonValue() {
 // Frees the list or table of an Array or Object value, recursively.
 void FreeJsonContainer(JsonValue& value);
 
-// Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays. Texts
-// belong to the document's arena and stay until the document is freed.
+// Frees whatever `value` owns, recursively, and makes it Null. Texts belong to the document's
+// arena and stay until the document is freed.
 inline void ResetJsonValue(JsonValue& value) {
   if (value.kind == JsonKind::Array || value.kind == JsonKind::Object) FreeJsonContainer(value);
-  const uint8_t folds_keys = value.folds_keys;
   value = MakeNullJsonValue();
-  value.folds_keys = folds_keys;
 }
 
 // Length of a member key; 0 for null. String values keep their length in `text_length`.

@@ -113,10 +113,9 @@ void DumpNavigation(JsonValue& value, std::string& out) {
   out += "\n";
 }
 
-std::string ParseResult(int64_t handle) {
+std::string ParseResult(int64_t handle, const JsonError& error) {
   if (handle != 0) return "ok";
-  const JsonError error = LastJsonError();
-  return std::string(error.message) + " at " + std::to_string(error.offset);
+  return std::string(JsonErrorMessage(error.code)) + " at " + std::to_string(error.offset);
 }
 
 void ResetWalkerResults() {
@@ -130,9 +129,10 @@ void ResetWalkerResults() {
 // Everything recorded for the UTF-8 answer `bytes`, read up to its first zero byte as the flows
 // read it: the parse results, the walkers' results and the navigation dump.
 std::string Record(const std::string& bytes) {
-  std::string out = "bytes: " + ParseResult(ParseUtf8Json(0, bytes.c_str())) + "\n";
+  JsonError error;
+  std::string out = "bytes: " + ParseResult(ParseUtf8Json(0, bytes.c_str(), &error), error) + "\n";
   const Text text = FromNarrow(bytes.c_str(), -1, NarrowEncoding::Utf8);
-  out += "text: " + ParseResult(ParseJson(1, text)) + "\n";
+  out += "text: " + ParseResult(ParseJson(1, text, &error), error) + "\n";
   const bool parsed = ParseUtf8Json(0, bytes.c_str()) != 0;
   ResetWalkerResults();
   CollectContent(parsed ? GetJsonRoot(0) : nullptr);
