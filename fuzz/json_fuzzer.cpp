@@ -12,7 +12,6 @@
 #include "json/json_navigation.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
-#include "json/member_table.h"
 #include "runtime/library_lifecycle.h"
 #include "support/json_dump.h"
 #include "text/narrow_text.h"
@@ -76,7 +75,7 @@ void RequireSameValue(const Json& expected, JsonValue& actual) {
       Require(GetKind(actual) == JsonKind::Object, "object");
       // A key with an escaped U+0000 is cut there, so such keys may merge here.
       if (!KeysHoldNul(expected)) {
-        Require(actual.members->count == expected.size(), "member count");
+        Require(MemberCount(actual) == expected.size(), "member count");
       }
       for (const auto& member : expected.items()) {
         JsonValue* found = FindMember(actual, TextFromUtf8(member.key()));

@@ -3,9 +3,7 @@
 
 #include <vector>
 
-#include "json/json_memory.h"
 #include "json/json_test_support.h"
-#include "json/member_table.h"
 #include "text/text_hash.h"
 
 namespace llmbridge {
@@ -83,20 +81,6 @@ TEST_F(MemberOrder, AscendingBucketThenNewestFirst) {
       {u"{\"url\":0,\"permission\":0,\"url\":1}", {u"permission", u"url"}},
   };
   for (const Case& c : cases) EXPECT_EQ(VisitedKeys(Parse(c.text)), c.visited);
-}
-
-TEST_F(MemberOrder, ATableInFreedStorageHoldsOnlyItsOwnMembers) {
-  // With only this test's blocks kept, the tables' pool takes back the very block it gave up.
-  ReleaseKeptJsonBlocks();
-  Text crowded = u"{";
-  for (char16_t letter = u'a'; letter <= u'z'; ++letter)
-    crowded += Text(u"\"k") + letter + u"\":0,";
-  const MemberTable* freed = Parse(crowded + u"\"a\":0}").members;
-  FreeAllJson();
-  JsonValue& object = Parse(u"{\"b\":1,\"a\":2}");
-  ASSERT_EQ(object.members, freed) << "the new table takes the freed table's storage";
-  EXPECT_EQ(VisitedKeys(object), (Keys{u"a", u"b"}));
-  for (const Text key : {u"ka", u"kq", u"kz"}) EXPECT_EQ(FindMember(object, key), nullptr);
 }
 
 TEST_F(MemberOrder, EmptyObjectHasNoCurrentMember) {
