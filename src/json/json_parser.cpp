@@ -10,6 +10,7 @@
 #include "json/json_object.h"
 #include "json/json_slots.h"
 #include "json/member_order.h"
+#include "json/stored_keys.h"
 #include "text/number_text.h"
 #include "text/utf8_codec.h"
 #include "text/utf8_sequence.h"
@@ -215,6 +216,7 @@ class Parser {
   ItemStack<JsonValue> elements_;
   ItemStack<JsonMember> members_;  // each `bucket` set as the member is collected
   RepeatedKeys repeated_keys_;
+  StoredKeys stored_keys_;
   JsonDocument* document_ = nullptr;
 };
 
@@ -578,14 +580,13 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
       std::u16string_view key;
       if (!ReadString(&key)) return;
       JsonMember member;
-      char16_t* stored_key;
+      const uint32_t hash = HashText(key.data(), key.size());
       if (key.size() > UINT32_MAX || !members_.Reserve() ||
-          !document_->arena.Copy(key.data(), key.size(), &stored_key)) {
+          !stored_keys_.Store(key.data(), key.size(), hash, document_->arena, &member.key)) {
         return FailAt(kOutOfMemory, cursor_ - 1);
       }
-      member.key = stored_key;
       member.key_length = static_cast<uint32_t>(key.size());
-      member.bucket = MemberBucket(key.data(), key.size());
+      member.bucket = hash % kMemberBucketCount;
       member.value = MakeNullJsonValue();
       SkipWhitespace();
       if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);

@@ -73,8 +73,12 @@ bool RepeatedKeys::Merge(JsonMember* members, uint32_t* count, uint32_t* last_na
   uint32_t kept = 0;
   uint32_t last = 0;
   if (total <= kLargestSmallObject) {
+    // A key in a bucket no earlier key fell in is new without a comparison; most keys are.
+    uint64_t filled_buckets = 0;
     for (uint32_t i = 0; i < total; ++i) {
-      uint32_t earlier = 0;
+      const uint64_t bucket_bit = uint64_t{1} << members[i].bucket;
+      uint32_t earlier = (filled_buckets & bucket_bit) == 0 ? kept : 0;
+      filled_buckets |= bucket_bit;
       while (earlier < kept && !SameKey(members[earlier], members[i])) ++earlier;
       if (earlier < kept) {
         members[earlier].value = members[i].value;
