@@ -151,9 +151,11 @@ void ReportHostile(const char* name, const std::string& bytes) {
   ReleaseKeptJsonBlocks();
 }
 
-// One pass of the answer path over document `letter` (a to e), for an instruction count under
-// callgrind, which a shared machine does not disturb as it does times.
+// One pass of the answer path over document `letter`: a to e, or f to j for the answers built to
+// be slow, for an instruction count under callgrind, which a shared machine does not disturb as
+// it does times.
 int RunOnce(char letter) {
+  constexpr size_t kHostileBytes = size_t{10} << 20;
   struct Document {
     std::string bytes;
     void (*walk)(JsonValue*);
@@ -174,6 +176,21 @@ int RunOnce(char letter) {
       break;
     case 'e':
       document = {bench::MakeMultilingualMixedDocument(4800 << 10), CollectLastString};
+      break;
+    case 'f':
+      document = {bench::MakeOneBucketObject(kHostileBytes), CollectLastString};
+      break;
+    case 'g':
+      document = {bench::MakeRepeatedKey(kHostileBytes), CollectLastString};
+      break;
+    case 'h':
+      document = {bench::MakeDeepNesting(kHostileBytes), CollectLastString};
+      break;
+    case 'i':
+      document = {bench::MakeEscapedString(kHostileBytes), CollectLastString};
+      break;
+    case 'j':
+      document = {bench::MakeManyElements(5000000), CollectLastString};
       break;
     default:
       std::fprintf(stderr, "no document %c\n", letter);
