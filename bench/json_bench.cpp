@@ -116,7 +116,7 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
                                    [&] { nlohmann_dom = nullptr; }};
   const std::vector<Figures> figures =
       Measure(bytes, {ours, rapid_json, rapid_json_utf16, nlohmann_json});
-  // The timed runs reuse the blocks the pools gave back; the next document's memory figure
+  // The timed runs reuse the chunks the arenas gave back; the next document's memory figure
   // starts from nothing kept.
   ReleaseKeptJsonBlocks();
   const double ours_speed = figures[0].megabytes_per_second;

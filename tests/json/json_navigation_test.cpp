@@ -91,8 +91,8 @@ TEST_F(Navigation, ArrayElementOutOfRangeGivesNone) {
   EXPECT_EQ(ArrayElement(Parse(u"[]"), 0), nullptr);
 }
 
-// Every route of the nearest-record walk must reach the same element, whatever element was
-// current before: from none, from below and from above, near either end.
+// Every index reaches its element, whatever element was read before: from none, from below and
+// from above, near either end.
 TEST_F(Navigation, ArrayElementReachesEveryIndexFromEveryStart) {
   const int32_t count = 9;
   Text text = u"[";

@@ -23,7 +23,8 @@ class OutOfMemory : public JsonTest {
   }
 };
 
-// A document big enough that the token buffer, the pools and the slot table all grow.
+// A document big enough that the token buffer, the parser's stacks, the arena and the slot table
+// all grow.
 Text LargeAnswer() {
   Text text = u"{\"data\":[";
   for (int i = 0; i < 300; ++i) {
