@@ -51,21 +51,20 @@ bool SameKey(const JsonMember& a, const JsonMember& b) {
 
 RepeatedKeys::~RepeatedKeys() { JsonFree(slots_); }
 
-bool RepeatedKeys::Reserve(uint32_t count) {
-  // At most half of the slots are filled.
+size_t RepeatedKeys::Reserve(uint32_t count) {
+  // At most half of the slots are filled. Only the slots an object uses are cleared, so a small
+  // object after a large one costs no more than it would alone.
   size_t capacity = 64;
   while (capacity / 2 < count) capacity *= 2;
-  if (capacity <= capacity_) {
-    std::memset(slots_, 0, capacity_ * sizeof(uint32_t));
-    return true;
+  if (capacity > capacity_) {
+    auto* slots = static_cast<uint32_t*>(JsonAllocate(capacity * sizeof(uint32_t)));
+    if (slots == nullptr) return 0;
+    JsonFree(slots_);
+    slots_ = slots;
+    capacity_ = capacity;
   }
-  auto* slots = static_cast<uint32_t*>(JsonAllocate(capacity * sizeof(uint32_t)));
-  if (slots == nullptr) return false;
-  std::memset(slots, 0, capacity * sizeof(uint32_t));
-  JsonFree(slots_);
-  slots_ = slots;
-  capacity_ = capacity;
-  return true;
+  std::memset(slots_, 0, capacity * sizeof(uint32_t));
+  return capacity;
 }
 
 bool RepeatedKeys::Merge(JsonMember* members, uint32_t* count, uint32_t* last_named) {
@@ -88,8 +87,9 @@ bool RepeatedKeys::Merge(JsonMember* members, uint32_t* count, uint32_t* last_na
       last = earlier;
     }
   } else {
-    if (!Reserve(total)) return false;
-    const size_t mask = capacity_ - 1;
+    const size_t capacity = Reserve(total);
+    if (capacity == 0) return false;
+    const size_t mask = capacity - 1;
     for (uint32_t i = 0; i < total; ++i) {
       const JsonMember& member = members[i];
       size_t slot = static_cast<size_t>(SeededHash(member.key, member.key_length)) & mask;

@@ -27,7 +27,9 @@ class RepeatedKeys {
   bool Merge(JsonMember* members, uint32_t* count, uint32_t* last_named);
 
  private:
-  bool Reserve(uint32_t count);
+  // Clears room for `count` keys; returns the slots to use, a power of two, or 0 when storage
+  // cannot be had.
+  size_t Reserve(uint32_t count);
 
   uint32_t* slots_ = nullptr;  // 1 + the index of a kept member; 0 for an empty slot
   size_t capacity_ = 0;        // a power of two
