@@ -89,8 +89,9 @@ void ResetWalkerResults() {
 
 // The library's answer path: the UTF-8 bytes parsed into a document, the document walked.
 void ParseOurs(const char* name, const std::string& bytes, void (*walk)(JsonValue*)) {
-  if (ParseUtf8Json(0, bytes) == 0) {
-    std::fprintf(stderr, "%s: %s\n", name, LastJsonError().message);
+  JsonError error;
+  if (ParseUtf8Json(0, bytes, &error) == 0) {
+    std::fprintf(stderr, "%s: %s\n", name, JsonErrorMessage(error.code));
   }
   walk(GetJsonRoot(0));
 }
@@ -115,7 +116,7 @@ void Report(const char* name, const std::string& bytes, void (*walk)(JsonValue*)
                                    [&] { nlohmann_dom = nullptr; }};
   const std::vector<Figures> figures =
       Measure(bytes, {ours, rapid_json, rapid_json_utf16, nlohmann_json});
-  // The timed runs reuse the blocks the pools gave back; the next document's memory figure
+  // The timed runs reuse the chunks the arenas gave back; the next document's memory figure
   // starts from nothing kept.
   ReleaseKeptJsonBlocks();
   const double ours_speed = figures[0].megabytes_per_second;
@@ -150,10 +151,64 @@ void ReportHostile(const char* name, const std::string& bytes) {
   ReleaseKeptJsonBlocks();
 }
 
+// One pass of the answer path over document `letter`: a to e, or f to j for the answers built to
+// be slow, for an instruction count under callgrind, which a shared machine does not disturb as
+// it does times.
+int RunOnce(char letter) {
+  constexpr size_t kHostileBytes = size_t{10} << 20;
+  struct Document {
+    std::string bytes;
+    void (*walk)(JsonValue*);
+  };
+  Document document;
+  switch (letter) {
+    case 'a':
+      document = {bench::MakeChatAnswer(1 << 20), CollectContent};
+      break;
+    case 'b':
+      document = {bench::MakeModelList(20000), CollectModelIds};
+      break;
+    case 'c':
+      document = {bench::MakeMixedDocument(5 << 20), CollectLastString};
+      break;
+    case 'd':
+      document = {bench::MakeMultilingualChatAnswer(900 << 10), CollectContent};
+      break;
+    case 'e':
+      document = {bench::MakeMultilingualMixedDocument(4800 << 10), CollectLastString};
+      break;
+    case 'f':
+      document = {bench::MakeOneBucketObject(kHostileBytes), CollectLastString};
+      break;
+    case 'g':
+      document = {bench::MakeRepeatedKey(kHostileBytes), CollectLastString};
+      break;
+    case 'h':
+      document = {bench::MakeDeepNesting(kHostileBytes), CollectLastString};
+      break;
+    case 'i':
+      document = {bench::MakeEscapedString(kHostileBytes), CollectLastString};
+      break;
+    case 'j':
+      document = {bench::MakeManyElements(5000000), CollectLastString};
+      break;
+    default:
+      std::fprintf(stderr, "no document %c\n", letter);
+      return 2;
+  }
+  StartLibrary();
+  ParseOurs("once", document.bytes, document.walk);
+  ReleaseOurs();
+  StopLibrary();
+  return 0;
+}
+
 }  // namespace
 
-// The optional argument gives the size of the answers built to be slow, in MB (10 by default).
+// The optional argument gives the size of the answers built to be slow, in MB (10 by default);
+// `--once X` instead runs one pass over document X (see RunOnce).
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[1]) == "--once") return RunOnce(argv[2][0]);
   const double hostile_megabytes = argc > 1 ? std::atof(argv[1]) : 10.0;
   StartLibrary();
   std::printf(

@@ -12,7 +12,6 @@
 #include "json/json_navigation.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
-#include "json/member_table.h"
 #include "runtime/library_lifecycle.h"
 #include "support/json_dump.h"
 #include "text/narrow_text.h"
@@ -76,7 +75,7 @@ void RequireSameValue(const Json& expected, JsonValue& actual) {
       Require(GetKind(actual) == JsonKind::Object, "object");
       // A key with an escaped U+0000 is cut there, so such keys may merge here.
       if (!KeysHoldNul(expected)) {
-        Require(actual.members->count == expected.size(), "member count");
+        Require(MemberCount(actual) == expected.size(), "member count");
       }
       for (const auto& member : expected.items()) {
         JsonValue* found = FindMember(actual, TextFromUtf8(member.key()));
@@ -102,12 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 20) return 0;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   // The answer's bytes up to the first zero byte, as the flows read them.
-  const bool parsed = ParseUtf8Json(0, bytes.c_str()) != 0;
-  const char* error = LastJsonError().message;
-  const bool decoded_parsed = ParseJson(1, TextFromUtf8(bytes)) != 0;
+  JsonError error;
+  const bool parsed = ParseUtf8Json(0, bytes.c_str(), &error) != 0;
+  JsonError decoded_error;
+  const bool decoded_parsed = ParseJson(1, TextFromUtf8(bytes), &decoded_error) != 0;
   Require(parsed == decoded_parsed, "bytes and decoded text parse alike");
   Require(parsed ? testing::DumpJson(*GetJsonRoot(0)) == testing::DumpJson(*GetJsonRoot(1))
-                 : std::strcmp(error, LastJsonError().message) == 0,
+                 : error.code == decoded_error.code,
           "bytes and decoded text give the same document or error");
   JsonValue* root = parsed ? GetJsonRoot(0) : nullptr;
   CollectContent(root);
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool byte_order_mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;  // skipped there only
   if (byte_order_mark || !Json::accept(bytes)) return 0;
   if (!parsed) {
-    Require(std::strcmp(error, "Nesting too deep") == 0, "refused valid JSON");
+    Require(error.code == JsonErrorCode::NestingTooDeep, "refused valid JSON");
     return 0;
   }
   RequireSameValue(Json::parse(bytes), *root);

@@ -22,9 +22,10 @@ HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }
 
 JsonValue* ParseAnswerInto(int32_t slot, std::string_view body) {
-  if (ParseUtf8Json(slot, body) == 0) {
+  JsonError error;
+  if (ParseUtf8Json(slot, body, &error) == 0) {
     // An answer there was no room to read is a failed call, not an answer without content.
-    if (LastJsonError().message == kJsonOutOfMemory) throw std::bad_alloc();
+    if (error.code == JsonErrorCode::OutOfMemory) throw std::bad_alloc();
     return nullptr;
   }
   return GetJsonRoot(slot);

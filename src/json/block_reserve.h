@@ -1,4 +1,4 @@
-// BlockReserve: the storage under the record pools. It keeps the blocks given back to it, as a
+// BlockReserve: the storage under the documents' arenas. It keeps the blocks given back to it, as a
 // private heap keeps its committed pages: large blocks handed straight back to the C library go
 // back to the system, and the next parse would fault every page of them in again.
 #pragma once
@@ -16,14 +16,14 @@ struct ReservedBlock {
 };
 
 // A kept block serves a later request it covers with at most an eighth to spare: the oldest kept
-// block of exactly the size asked for, or else the smallest that covers it. The pools ask for
-// blocks in the order they gave them back, parse after parse, so the search for an exact size
-// ends near the start of the list of kept blocks, which runs from the oldest.
+// block of exactly the size asked for, or else the smallest that covers it. The arenas ask for
+// chunks of the sizes they gave back, in the same order, parse after parse, so the search for an
+// exact size ends near the start of the list of kept blocks, which runs from the oldest.
 // Before it allocates for a request no kept block serves, the reserve frees kept blocks until the
 // kept and the used bytes together stay within the most ever in use at once: it never holds more
-// than the pools once needed. Nor does it keep more than its cap: a block given back beyond it
+// than the arenas once needed. Nor does it keep more than its cap: a block given back beyond it
 // goes back to the C library at once, so that one large answer does not leave its peak held
-// until the library is unloaded. Not thread-safe, like the pools.
+// until the library is unloaded. Not thread-safe, like the documents.
 // Owns its kept blocks until Release; it has no destructor, so that a block may still be given
 // back while the process exits.
 class BlockReserve {

@@ -6,14 +6,12 @@
 
 namespace llmbridge {
 
-JsonDocument::JsonDocument(size_t expected_text_units)
-    : root(MakeNullJsonValue()), texts(expected_text_units) {}
+JsonDocument::JsonDocument(size_t expected_units)
+    : root(MakeNullJsonValue()), arena(expected_units) {}
 
-JsonDocument::~JsonDocument() { ResetJsonValue(root); }
-
-JsonDocument* NewJsonDocument(size_t expected_text_units) {
+JsonDocument* NewJsonDocument(size_t expected_units) {
   void* storage = JsonAllocate(sizeof(JsonDocument));
-  return storage == nullptr ? nullptr : new (storage) JsonDocument(expected_text_units);
+  return storage == nullptr ? nullptr : new (storage) JsonDocument(expected_units);
 }
 
 void FreeJsonDocument(JsonDocument* document) {

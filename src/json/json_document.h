@@ -3,26 +3,25 @@
 
 #include <cstddef>
 
+#include "json/document_arena.h"
 #include "json/json_value.h"
-#include "json/text_arena.h"
 
 namespace llmbridge {
 
-// The root value and the arena that holds the texts of every String value and member key in the
-// tree, so those texts are freed all at once, with the document.
+// The root value and the arena that holds everything under it: texts, elements and members are
+// freed all at once, with the document, whatever the depth of the tree.
 struct JsonDocument {
-  explicit JsonDocument(size_t expected_text_units);
-  ~JsonDocument();  // frees the root's value, recursively, then the texts
+  explicit JsonDocument(size_t expected_units);
   JsonDocument(const JsonDocument&) = delete;
   JsonDocument& operator=(const JsonDocument&) = delete;
 
   JsonValue root;
-  TextArena texts;
+  DocumentArena arena;
 };
 
 // A new document with a Null root, owned by the caller; null when storage cannot be had.
-// `expected_text_units` sizes the text arena (see TextArena).
-JsonDocument* NewJsonDocument(size_t expected_text_units);
+// `expected_units` sizes the arena's chunks (see DocumentArena).
+JsonDocument* NewJsonDocument(size_t expected_units);
 
 // Frees a document from NewJsonDocument; null is ignored.
 void FreeJsonDocument(JsonDocument* document);

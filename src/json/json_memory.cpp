@@ -10,8 +10,8 @@ namespace {
 
 size_t g_held_allocations = 0;
 
-// What the pools of a usual answer take, a chat answer or a model list of some thousands, so
-// that the next call finds its blocks; a larger answer's blocks beyond it go back at once.
+// What the arena of a usual answer takes, a chat answer or a model list of some thousands, so
+// that the next call finds its chunks; a larger answer's chunks beyond it go back at once.
 constexpr size_t kMostKeptBlockBytes = size_t{4} << 20;
 
 BlockReserve g_block_reserve(kMostKeptBlockBytes);
@@ -44,10 +44,13 @@ void JsonFree(void* block) {
 }
 
 void* JsonAllocateBlock(size_t bytes) {
-  return JsonAllocationMayProceed() ? g_block_reserve.Take(bytes == 0 ? 1 : bytes) : nullptr;
+  return JsonAllocationMayProceed() ? Held(g_block_reserve.Take(bytes == 0 ? 1 : bytes)) : nullptr;
 }
 
-void JsonFreeBlock(void* block) { g_block_reserve.GiveBack(block); }
+void JsonFreeBlock(void* block) {
+  Released(block);
+  g_block_reserve.GiveBack(block);
+}
 
 void ReleaseKeptJsonBlocks() { g_block_reserve.Release(); }
 

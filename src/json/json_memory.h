@@ -23,7 +23,7 @@ void JsonFree(void* block);
 // Inline: a parse carves once per string and key.
 inline bool JsonAllocationMayProceed() { return AllocationMayProceed(); }
 
-// The same for the record pools' blocks, which come from a reserve that keeps the blocks given
+// The same for the documents' arena chunks, which come from a reserve that keeps the blocks given
 // back for the next parse (see block_reserve.h).
 void* JsonAllocateBlock(size_t bytes);
 void JsonFreeBlock(void* block);
@@ -36,8 +36,8 @@ void ReleaseKeptJsonBlocks();
 // (see allocation_failure.h).
 void SetJsonAllocationFailure(unsigned long nth);
 
-// Test hook: how many blocks from JsonAllocate and JsonReallocate are not yet freed, so a test
-// can see that a document freed all it took. The record pools count their own blocks.
+// Test hook: how many blocks from JsonAllocate, JsonReallocate and JsonAllocateBlock are not yet
+// freed, so a test can see that a document freed all it took.
 size_t HeldJsonAllocations();
 
 }  // namespace llmbridge

@@ -3,19 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "json/element_list.h"
-#include "json/member_table.h"
-
 namespace llmbridge {
 namespace {
 
-MemberTable* MembersOf(const JsonValue& value) {
-  return value.kind == JsonKind::Object ? value.members : nullptr;
-}
-
-std::u16string_view ViewOf(const char16_t* stored) {
-  return stored == nullptr ? std::u16string_view()
-                           : std::u16string_view(stored, JsonTextLength(stored));
+const JsonMember* CurrentMemberOf(const JsonValue& value) {
+  return value.kind == JsonKind::Object ? CurrentMember(*value.object) : nullptr;
 }
 
 int32_t TruncateToInt32(double real) {
@@ -31,29 +23,27 @@ int32_t TruncateToInt32(double real) {
 Text MemberKey(const JsonValue& value) { return Text(BorrowMemberKey(value)); }
 
 std::u16string_view BorrowMemberKey(const JsonValue& value) {
-  const MemberTable* table = MembersOf(value);
-  if (table == nullptr || table->current == nullptr) return std::u16string_view();
-  return ViewOf(table->current->key);
+  const JsonMember* member = CurrentMemberOf(value);
+  if (member == nullptr || member->key == nullptr) return std::u16string_view();
+  return std::u16string_view(member->key, member->key_length);
 }
 
 bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key) {
-  const MemberTable* table = MembersOf(value);
-  if (table == nullptr || table->current == nullptr) return false;
-  return MemberKeyEquals(table->current->key, key.data(), key.size());
+  const JsonMember* member = CurrentMemberOf(value);
+  return member != nullptr && MemberKeyIs(*member, key.data(), key.size());
 }
 
 JsonValue* FindMember(JsonValue& value, const Text& key) {
-  MemberTable* table = MembersOf(value);
-  if (table == nullptr) return nullptr;
-  MemberRecord* record = FindMemberRecord(*table, key.data(), key.size());
-  return record == nullptr ? nullptr : &record->value;
+  if (value.kind != JsonKind::Object) return nullptr;
+  JsonMember* member = FindObjectMember(*value.object, key.data(), key.size());
+  return member == nullptr ? nullptr : &member->value;
 }
 
 Text GetString(const JsonValue& value) { return Text(BorrowString(value)); }
 
 std::u16string_view BorrowString(const JsonValue& value) {
   if (value.kind != JsonKind::String || value.text == nullptr) return std::u16string_view();
-  return std::u16string_view(value.text, value.text_length);
+  return std::u16string_view(value.text, value.length);
 }
 
 int32_t GetInteger(const JsonValue& value) {

@@ -9,9 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "json/element_list.h"
+#include "json/json_object.h"
 #include "json/json_value.h"
-#include "json/member_table.h"
 #include "text/text.h"
 
 namespace llmbridge {
@@ -21,27 +20,27 @@ inline JsonKind GetKind(const JsonValue& value) { return value.kind; }
 // Objects: resets the member cursor. True for any object, the empty one included.
 inline bool BeginMembers(JsonValue& value) {
   if (value.kind != JsonKind::Object) return false;
-  ResetMemberCursor(*value.members);
+  value.object->cursor = kMemberCursorReset;
   return true;
 }
 
 // Objects: moves the member cursor on in visiting order; true while a member is current.
 inline bool NextMember(JsonValue& value) {
-  return value.kind == JsonKind::Object && AdvanceMemberCursor(*value.members) != nullptr;
+  return value.kind == JsonKind::Object && AdvanceMemberCursor(*value.object) != nullptr;
 }
 
 // Objects: the current member's value, or null when none is current.
 inline JsonValue* MemberValue(JsonValue& value) {
-  if (value.kind != JsonKind::Object || value.members->current == nullptr) return nullptr;
-  return &value.members->current->value;
+  if (value.kind != JsonKind::Object) return nullptr;
+  JsonMember* member = CurrentMember(*value.object);
+  return member == nullptr ? nullptr : &member->value;
 }
 
 // Objects: a copy of the current member's key; empty when none is current.
 Text MemberKey(const JsonValue& value);
 // Objects: the current member's key, borrowed like MemberKey's source; empty when none is current.
 std::u16string_view BorrowMemberKey(const JsonValue& value);
-// Objects: whether the current member is named exactly `key`; false when none is current. Cheaper
-// than comparing BorrowMemberKey's view: the stored key's length is not measured first.
+// Objects: whether the current member is named exactly `key`; false when none is current.
 bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key);
 // Objects: the value of the member named exactly `key`, which becomes current; null if absent.
 JsonValue* FindMember(JsonValue& value, const Text& key);
@@ -59,20 +58,20 @@ int32_t GetBoolean(const JsonValue& value);
 // Arrays: the element count (at most INT32_MAX).
 inline int32_t ArraySize(const JsonValue& value) {
   if (value.kind != JsonKind::Array) return 0;
-  constexpr size_t kLargest = static_cast<size_t>(INT32_MAX);
-  return static_cast<int32_t>(value.elements->count < kLargest ? value.elements->count : kLargest);
+  return value.length < uint32_t{INT32_MAX} ? static_cast<int32_t>(value.length) : INT32_MAX;
 }
 
-// Arrays: the element at the 0-based `index`, made current; null when out of range.
+// Arrays: the element at the 0-based `index`; null when out of range. Elements lie side by side,
+// so any index is one step away.
 inline JsonValue* ArrayElement(JsonValue& value, int32_t index) {
-  if (value.kind != JsonKind::Array) return nullptr;
-  ElementList& list = *value.elements;
-  if (index < 0) {
-    list.current = nullptr;
+  if (value.kind != JsonKind::Array || index < 0 || static_cast<uint32_t>(index) >= value.length)
     return nullptr;
-  }
-  ElementRecord* record = SeekElement(list, static_cast<size_t>(index));
-  return record == nullptr ? nullptr : &record->value;
+  return &value.elements[index];
+}
+
+// Objects: the member count.
+inline uint32_t MemberCount(const JsonValue& value) {
+  return value.kind == JsonKind::Object ? value.object->count : 0;
 }
 
 }  // namespace llmbridge

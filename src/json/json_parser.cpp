@@ -6,32 +6,70 @@
 #include <string_view>
 #include <type_traits>
 
-#include "json/element_list.h"
 #include "json/json_memory.h"
+#include "json/json_object.h"
 #include "json/json_slots.h"
-#include "json/member_table.h"
+#include "json/member_order.h"
+#include "json/stored_keys.h"
 #include "text/number_text.h"
 #include "text/utf8_codec.h"
 #include "text/utf8_sequence.h"
 
 namespace llmbridge {
 
-const char kJsonOutOfMemory[] = "Out of memory";
-
 namespace {
 
-const char kEndOfInput[] = "Unexpected end of input";
-const char kUnexpectedCharacter[] = "Unexpected character";
-const char kInvalidNumber[] = "Invalid numeric value";
-const char kInvalidEscape[] = "Invalid escape sequence";
-const char kMemberNameExpected[] = "A member name (string) is expected";
-const char kColonExpected[] = "Expected a ':' character";
-const char kNestingTooDeep[] = "Nesting too deep";
-const char kInvalidSlot[] = "Invalid document slot";
+constexpr JsonErrorCode kEndOfInput = JsonErrorCode::EndOfInput;
+constexpr JsonErrorCode kUnexpectedCharacter = JsonErrorCode::UnexpectedCharacter;
+constexpr JsonErrorCode kInvalidNumber = JsonErrorCode::InvalidNumber;
+constexpr JsonErrorCode kInvalidEscape = JsonErrorCode::InvalidEscape;
+constexpr JsonErrorCode kMemberNameExpected = JsonErrorCode::MemberNameExpected;
+constexpr JsonErrorCode kColonExpected = JsonErrorCode::ColonExpected;
+constexpr JsonErrorCode kNestingTooDeep = JsonErrorCode::NestingTooDeep;
+constexpr JsonErrorCode kInvalidSlot = JsonErrorCode::InvalidSlot;
+constexpr JsonErrorCode kOutOfMemory = JsonErrorCode::OutOfMemory;
 
 constexpr size_t kFirstTokenCapacity = 1024;
 
-JsonError g_last_error = {nullptr, 0};
+// What the arena of a document parsed from `units` code units is expected to hold, in UTF-16
+// units: a text takes no more units than its quoted form, and an element or member, with its
+// separator, at most six units per code unit of the input.
+constexpr size_t kArenaUnitsPerInputUnit = 6;
+
+// Storage the parser collects items in while their array or object is open: elements or
+// members of all the open containers, the innermost last. Grows by doubling; owns its storage.
+template <typename Item>
+class ItemStack {
+ public:
+  ItemStack() = default;
+  ~ItemStack() { JsonFree(items_); }
+  ItemStack(const ItemStack&) = delete;
+  ItemStack& operator=(const ItemStack&) = delete;
+
+  size_t size() const { return size_; }
+  Item* at(size_t index) { return items_ + index; }
+  // Makes room for one more item; false when storage cannot be had.
+  bool Reserve() { return size_ < capacity_ || Grow(); }
+  // Adds an item where Reserve made room.
+  void Push(const Item& item) { items_[size_++] = item; }
+  // Drops the items from `size` on.
+  void Truncate(size_t size) { size_ = size; }
+
+ private:
+  bool Grow() {
+    const size_t capacity = capacity_ == 0 ? 64 : capacity_ * 2;
+    if (capacity > SIZE_MAX / sizeof(Item)) return false;
+    auto* grown = static_cast<Item*>(JsonReallocate(items_, capacity * sizeof(Item)));
+    if (grown == nullptr) return false;
+    items_ = grown;
+    capacity_ = capacity;
+    return true;
+  }
+
+  Item* items_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
 
 // The parser reads UTF-16 text (char16_t) or UTF-8 bytes (char). Everything it looks at outside
 // string content is ASCII, which both spell alike; a byte of a multi-byte sequence compares
@@ -131,17 +169,17 @@ class Parser {
 
   void ParseDocument();
   // Reports an error at the cursor.
-  void Fail(const char* message) { FailAt(message, cursor_); }
+  void Fail(JsonErrorCode code) { FailAt(code, cursor_); }
 
   JsonDocument* document() const { return document_; }
   void ReleaseDocument() { document_ = nullptr; }
-  bool failed() const { return error_ != nullptr; }
+  bool failed() const { return error_ != JsonErrorCode::None; }
   JsonError error() const { return {error_, error_offset_}; }
 
  private:
   using View = std::basic_string_view<Unit>;
 
-  void FailAt(const char* message, const Unit* at);
+  void FailAt(JsonErrorCode code, const Unit* at);
 
   void SkipWhitespace() {
     while (IsWhitespace(*cursor_)) ++cursor_;
@@ -165,22 +203,27 @@ class Parser {
   bool GrowToken(size_t needed, const Unit* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
+  void CloseObject(JsonValue& value, size_t first);
 
   const Unit* begin_;
   const Unit* end_;
   const Unit* cut_;
   const Unit* cursor_;
-  const char* error_ = nullptr;
+  JsonErrorCode error_ = JsonErrorCode::None;
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
+  ItemStack<JsonValue> elements_;
+  ItemStack<JsonMember> members_;  // each `bucket` set as the member is collected
+  RepeatedKeys repeated_keys_;
+  StoredKeys stored_keys_;
   JsonDocument* document_ = nullptr;
 };
 
 template <typename Unit>
-void Parser<Unit>::FailAt(const char* message, const Unit* at) {
-  if (error_ != nullptr) return;  // the first error wins
-  error_ = message;
+void Parser<Unit>::FailAt(JsonErrorCode code, const Unit* at) {
+  if (failed()) return;  // the first error wins
+  error_ = code;
   error_offset_ = static_cast<size_t>(at - begin_);
 }
 
@@ -224,7 +267,7 @@ bool Parser<Unit>::GrowToken(size_t needed, const Unit* at) {
                     ? nullptr
                     : static_cast<char16_t*>(JsonReallocate(token_, capacity * sizeof(char16_t)));
   if (grown == nullptr) {
-    FailAt(kJsonOutOfMemory, at);
+    FailAt(kOutOfMemory, at);
     return false;
   }
   token_ = grown;
@@ -234,10 +277,10 @@ bool Parser<Unit>::GrowToken(size_t needed, const Unit* at) {
 
 template <typename Unit>
 void Parser<Unit>::ParseDocument() {
-  // Every text the document stores, terminator included, takes no more UTF-16 units than its
-  // quoted form takes code units of the input, so the input's length bounds the arena.
-  document_ = NewJsonDocument(static_cast<size_t>(end_ - begin_));
-  if (document_ == nullptr) return Fail(kJsonOutOfMemory);
+  const auto units = static_cast<size_t>(end_ - begin_);
+  document_ = NewJsonDocument(
+      units < SIZE_MAX / kArenaUnitsPerInputUnit ? units * kArenaUnitsPerInputUnit + 64 : SIZE_MAX);
+  if (document_ == nullptr) return Fail(kOutOfMemory);
 
   SkipWhitespace();
   ParseValue(document_->root, 0);
@@ -247,8 +290,7 @@ void Parser<Unit>::ParseDocument() {
 }
 
 // `depth` counts the arrays and objects around `value`. `value` is Null, so the Parse functions
-// only fill it in: it is the document's root, a new element or member, or the member of a
-// repeated key, which AddMember has reset.
+// only fill it in: it is the document's root or a new element or member.
 template <typename Unit>
 void Parser<Unit>::ParseValue(JsonValue& value, int depth) {
   const Unit first = *cursor_;
@@ -483,70 +525,115 @@ void Parser<Unit>::ParseString(JsonValue& value) {
   // library runs as a 32-bit DLL, and answers come from inputs of fewer than 2^31 bytes.
   char16_t* text;
   if (content.size() > UINT32_MAX ||
-      !document_->texts.Copy(content.data(), content.size(), &text)) {
-    return FailAt(kJsonOutOfMemory, cursor_ - 1);
+      !document_->arena.Copy(content.data(), content.size(), &text)) {
+    return FailAt(kOutOfMemory, cursor_ - 1);
   }
   value.kind = JsonKind::String;
   value.text = text;
-  value.text_length = static_cast<uint32_t>(content.size());
+  value.length = static_cast<uint32_t>(content.size());
 }
 
+// Elements are collected on the parser's stack and copied into the document, side by side, when
+// the array closes.
 template <typename Unit>
 void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
-  ElementList* list = NewElementList();
-  if (list == nullptr) return Fail(kJsonOutOfMemory);
+  const size_t first = elements_.size();
+  if (!OpensEmpty(']')) {
+    do {
+      // The end of the input is found before storage for another element is taken.
+      if (*cursor_ == 0) return Fail(kEndOfInput);
+      if (!elements_.Reserve()) return Fail(kOutOfMemory);
+      JsonValue element = MakeNullJsonValue();
+      ParseValue(element, depth);
+      // A failed parse leaves the stack as it stands. Otherwise the elements of arrays inside
+      // this one have been taken off again, and the room is still there.
+      if (failed()) return;
+      elements_.Push(element);
+    } while (AnotherItemFollows(']'));
+    if (failed()) return;
+  }
+  const size_t count = elements_.size() - first;
+  JsonValue* elements = nullptr;
+  if (count != 0) {
+    elements =
+        count > UINT32_MAX
+            ? nullptr
+            : static_cast<JsonValue*>(document_->arena.CarveAligned(count * sizeof(JsonValue)));
+    if (elements == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
+    std::memcpy(elements, elements_.at(first), count * sizeof(JsonValue));
+  }
+  elements_.Truncate(first);
   value.kind = JsonKind::Array;
-  value.elements = list;
+  value.length = static_cast<uint32_t>(count);
+  value.elements = elements;
+}
 
-  if (OpensEmpty(']')) return;
-  do {
-    // The end of the input is found before storage for another element is taken.
-    if (*cursor_ == 0) return Fail(kEndOfInput);
-    JsonValue* element = AppendElement(*list);
-    if (element == nullptr) return Fail(kJsonOutOfMemory);
-    ParseValue(*element, depth);
-  } while (!failed() && AnotherItemFollows(']'));
+// Members are collected on the parser's stack in text order and put in visiting order, repeated
+// keys merged, when the object closes.
+template <typename Unit>
+void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
+  const size_t first = members_.size();
+  if (!OpensEmpty('}')) {
+    do {
+      if (*cursor_ != '"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
+      ++cursor_;
+      std::u16string_view key;
+      if (!ReadString(&key)) return;
+      JsonMember member;
+      const uint32_t hash = HashText(key.data(), key.size());
+      if (key.size() > UINT32_MAX || !members_.Reserve() ||
+          !stored_keys_.Store(key.data(), key.size(), hash, document_->arena, &member.key)) {
+        return FailAt(kOutOfMemory, cursor_ - 1);
+      }
+      member.key_length = static_cast<uint32_t>(key.size());
+      member.bucket = hash % kMemberBucketCount;
+      member.value = MakeNullJsonValue();
+      SkipWhitespace();
+      if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
+      ++cursor_;
+      SkipWhitespace();
+      ParseValue(member.value, depth);
+      // As for an array's elements.
+      if (failed()) return;
+      members_.Push(member);
+    } while (AnotherItemFollows('}'));
+    if (failed()) return;
+  }
+  CloseObject(value, first);
 }
 
 template <typename Unit>
-void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
-  MemberTable* table = NewMemberTable();
-  if (table == nullptr) return Fail(kJsonOutOfMemory);
+void Parser<Unit>::CloseObject(JsonValue& value, size_t first) {
+  const size_t collected = members_.size() - first;
+  auto count = static_cast<uint32_t>(collected);
+  uint32_t last_named = 0;
+  JsonObject* object = nullptr;
+  if (collected <= UINT32_MAX && repeated_keys_.Merge(members_.at(first), &count, &last_named)) {
+    object = static_cast<JsonObject*>(document_->arena.CarveAligned(JsonObjectBytes(count)));
+  }
+  if (object == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
+  OrderMembers(members_.at(first), count, last_named, *object);
+  members_.Truncate(first);
   value.kind = JsonKind::Object;
-  value.members = table;
-
-  if (OpensEmpty('}')) return;
-  do {
-    if (*cursor_ != '"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
-    ++cursor_;
-    std::u16string_view key;
-    if (!ReadString(&key)) return;
-    JsonValue* member = AddMember(*table, key.data(), key.size(), document_->texts);
-    if (member == nullptr) return FailAt(kJsonOutOfMemory, cursor_ - 1);
-    SkipWhitespace();
-    if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
-    ++cursor_;
-    SkipWhitespace();
-    ParseValue(*member, depth);
-  } while (!failed() && AnotherItemFollows('}'));
+  value.object = object;
 }
 
 // Parses the input from `begin` to its terminating NUL at `end` into `slot`, as ParseJson does;
 // `cut` is as the parser takes it.
 template <typename Unit>
-int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut) {
+int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut, JsonError* error) {
   Parser<Unit> parser(begin, end, cut);
   try {
     parser.ParseDocument();
   } catch (const std::bad_alloc&) {
     // Reading a real number from UTF-16 text copies its token to narrow text; that copy is the
     // only allocation that can throw. The cursor stands after the number.
-    parser.Fail(kJsonOutOfMemory);
+    parser.Fail(kOutOfMemory);
   }
   if (!parser.failed() && !StoreJsonDocument(slot, parser.document())) {
-    parser.Fail(slot < 0 ? kInvalidSlot : kJsonOutOfMemory);
+    parser.Fail(slot < 0 ? kInvalidSlot : kOutOfMemory);
   }
-  g_last_error = parser.error();
+  if (error != nullptr) *error = parser.error();
   if (parser.failed()) return 0;  // the parser's destructor frees the document
   parser.ReleaseDocument();
   return static_cast<int64_t>(slot) + 1;
@@ -554,17 +641,41 @@ int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut)
 
 }  // namespace
 
-int64_t ParseJson(int32_t slot, const Text& text) {
-  const char16_t* end = text.c_str() + text.size();
-  return Parse(slot, text.c_str(), end, end);
+const char* JsonErrorMessage(JsonErrorCode code) {
+  switch (code) {
+    case JsonErrorCode::None:
+      return nullptr;
+    case JsonErrorCode::EndOfInput:
+      return "Unexpected end of input";
+    case JsonErrorCode::UnexpectedCharacter:
+      return "Unexpected character";
+    case JsonErrorCode::InvalidNumber:
+      return "Invalid numeric value";
+    case JsonErrorCode::InvalidEscape:
+      return "Invalid escape sequence";
+    case JsonErrorCode::MemberNameExpected:
+      return "A member name (string) is expected";
+    case JsonErrorCode::ColonExpected:
+      return "Expected a ':' character";
+    case JsonErrorCode::NestingTooDeep:
+      return "Nesting too deep";
+    case JsonErrorCode::InvalidSlot:
+      return "Invalid document slot";
+    case JsonErrorCode::OutOfMemory:
+      return "Out of memory";
+  }
+  return nullptr;
 }
 
-int64_t ParseUtf8Json(int32_t slot, std::string_view utf8) {
+int64_t ParseJson(int32_t slot, const Text& text, JsonError* error) {
+  const char16_t* end = text.c_str() + text.size();
+  return Parse(slot, text.c_str(), end, end, error);
+}
+
+int64_t ParseUtf8Json(int32_t slot, std::string_view utf8, JsonError* error) {
   const char* end = utf8.data() + utf8.size();
   return Parse(slot, utf8.data(), end,
-               utf8.data() + codepage::Utf8CutSequenceStart(utf8.data(), utf8.size()));
+               utf8.data() + codepage::Utf8CutSequenceStart(utf8.data(), utf8.size()), error);
 }
-
-JsonError LastJsonError() { return g_last_error; }
 
 }  // namespace llmbridge

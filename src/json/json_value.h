@@ -15,52 +15,36 @@ enum class JsonKind : int16_t {
   Object = 5
 };
 
-struct ElementList;
-struct MemberTable;
+struct JsonObject;
 
+// Every value lives in its document's arena, with everything it refers to: a document is freed
+// all at once, never value by value.
 struct JsonValue {
   JsonKind kind;
-  uint8_t is_float;    // 1 when a Number holds `real`, else 0
-  uint8_t folds_keys;  // case-insensitive member keys; never set by this library, kept by resets
-  // String: the units of `text`, taken when it was stored, so that reading a string needs no
-  // search for its end (a chat reply may be megabytes long); 0 otherwise.
-  uint32_t text_length;
+  uint8_t is_float;  // 1 when a Number holds `real`, else 0
+  // String: its units, so that reading it needs no search for its end (a chat reply may be
+  // megabytes long). Array: its elements. 0 otherwise.
+  uint32_t length;
   union {
-    int64_t integer;        // Number without the float flag; Boolean 0 or 1
-    double real;            // Number with the float flag
-    char16_t* text;         // String: NUL-terminated, in the document's text arena; null when empty
-    ElementList* elements;  // Array: owned
-    MemberTable* members;   // Object: owned
+    int64_t integer;      // Number without the float flag; Boolean 0 or 1
+    double real;          // Number with the float flag
+    char16_t* text;       // String: NUL-terminated; null when empty
+    JsonValue* elements;  // Array: `length` values in document order; null when empty
+    JsonObject* object;   // Object: its members and cursor
   };
 };
 
-// The length of a String sits where the union's alignment leaves room anyway.
-static_assert(sizeof(JsonValue) == 16, "a value is a kind, two flags, a length and one word");
+// The length sits where the union's alignment leaves room anyway.
+static_assert(sizeof(JsonValue) == 16, "a value is a kind, a flag, a length and one word");
 
 // A Null value with every field zero.
 inline JsonValue MakeNullJsonValue() {
   JsonValue value;
   value.kind = JsonKind::Null;
   value.is_float = 0;
-  value.folds_keys = 0;
-  value.text_length = 0;
+  value.length = 0;
   value.integer = 0;
   return value;
 }
-
-// Frees the list or table of an Array or Object value, recursively.
-void FreeJsonContainer(JsonValue& value);
-
-// Frees whatever `value` owns, recursively, and makes it Null; the key-folding flag stays. Texts
-// belong to the document's arena and stay until the document is freed.
-inline void ResetJsonValue(JsonValue& value) {
-  if (value.kind == JsonKind::Array || value.kind == JsonKind::Object) FreeJsonContainer(value);
-  const uint8_t folds_keys = value.folds_keys;
-  value = MakeNullJsonValue();
-  value.folds_keys = folds_keys;
-}
-
-// Length of a member key; 0 for null. String values keep their length in `text_length`.
-size_t JsonTextLength(const char16_t* text);
 
 }  // namespace llmbridge

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "json/json_object.h"
 #include "json/json_test_support.h"
-#include "json/member_table.h"
 
 namespace llmbridge {
 namespace {
@@ -65,7 +65,7 @@ TEST_F(Navigation, BorrowedKeysAndStringsAreTheDocumentsOwn) {
   JsonValue& object = Parse(u"{\"key\":\"value\",\"\":\"\",\"n\":1}");
   ASSERT_NE(FindMember(object, u"key"), nullptr);
   EXPECT_EQ(BorrowMemberKey(object), u"key");
-  EXPECT_EQ(BorrowMemberKey(object).data(), object.members->current->key);
+  EXPECT_EQ(BorrowMemberKey(object).data(), CurrentMember(*object.object)->key);
   JsonValue& value = *MemberValue(object);
   EXPECT_EQ(BorrowString(value), u"value");
   EXPECT_EQ(BorrowString(value).data(), value.text);
@@ -91,8 +91,8 @@ TEST_F(Navigation, ArrayElementOutOfRangeGivesNone) {
   EXPECT_EQ(ArrayElement(Parse(u"[]"), 0), nullptr);
 }
 
-// Every route of the nearest-record walk must reach the same element, whatever element was
-// current before: from none, from below and from above, near either end.
+// Every index reaches its element, whatever element was read before: from none, from below and
+// from above, near either end.
 TEST_F(Navigation, ArrayElementReachesEveryIndexFromEveryStart) {
   const int32_t count = 9;
   Text text = u"[";

@@ -20,8 +20,8 @@ class JsonTest : public ::testing::Test {
   // Parses into slot 0 and returns the root; fails the test when the parse fails.
   JsonValue& Parse(const Text& text) {
     static JsonValue null_value = MakeNullJsonValue();
-    if (ParseJson(0, text) == 0) {
-      ADD_FAILURE() << "parse failed: " << LastJsonError().message;
+    if (ParseJson(0, text, &last_error) == 0) {
+      ADD_FAILURE() << "parse failed: " << JsonErrorMessage(last_error.code);
       return null_value;
     }
     return *GetJsonRoot(0);
@@ -29,9 +29,12 @@ class JsonTest : public ::testing::Test {
 
   // The message of the error a parse of `text` into slot 0 fails with; empty after a success.
   std::string ErrorOf(const Text& text) {
-    if (ParseJson(0, text) != 0) return std::string();
-    return LastJsonError().message;
+    if (ParseJson(0, text, &last_error) != 0) return std::string();
+    return JsonErrorMessage(last_error.code);
   }
+
+  // What the last Parse or ErrorOf reported.
+  JsonError last_error = {JsonErrorCode::None, 0};
 };
 
 // An object's keys in visiting order, starting with BeginMembers.

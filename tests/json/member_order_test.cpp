@@ -1,11 +1,12 @@
 // The order in which an object's members are visited, and how the member cursor moves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
-#include "json/json_memory.h"
 #include "json/json_test_support.h"
-#include "json/member_table.h"
+#include "text/number_text.h"
 #include "text/text_hash.h"
 
 namespace llmbridge {
@@ -85,18 +86,83 @@ TEST_F(MemberOrder, AscendingBucketThenNewestFirst) {
   for (const Case& c : cases) EXPECT_EQ(VisitedKeys(Parse(c.text)), c.visited);
 }
 
-TEST_F(MemberOrder, ATableInFreedStorageHoldsOnlyItsOwnMembers) {
-  // With only this test's blocks kept, the tables' pool takes back the very block it gave up.
-  ReleaseKeptJsonBlocks();
-  Text crowded = u"{";
-  for (char16_t letter = u'a'; letter <= u'z'; ++letter)
-    crowded += Text(u"\"k") + letter + u"\":0,";
-  const MemberTable* freed = Parse(crowded + u"\"a\":0}").members;
-  FreeAllJson();
-  JsonValue& object = Parse(u"{\"b\":1,\"a\":2}");
-  ASSERT_EQ(object.members, freed) << "the new table takes the freed table's storage";
-  EXPECT_EQ(VisitedKeys(object), (Keys{u"a", u"b"}));
-  for (const Text key : {u"ka", u"kq", u"kz"}) EXPECT_EQ(FindMember(object, key), nullptr);
+// A one-unit key hashes to its unit, so this key falls in `bucket`; keys of other rounds share it.
+Text KeyIn(uint32_t bucket, uint32_t round = 0) {
+  return Text(1, static_cast<char16_t>(0x100 + bucket + 64 * round));
+}
+
+std::vector<uint32_t> Buckets(unsigned shuffle_seed) {
+  std::vector<uint32_t> buckets(64);
+  for (uint32_t bucket = 0; bucket < 64; ++bucket) buckets[bucket] = bucket;
+  if (shuffle_seed == 1) std::reverse(buckets.begin(), buckets.end());
+  if (shuffle_seed > 1) std::shuffle(buckets.begin(), buckets.end(), std::mt19937(shuffle_seed));
+  return buckets;
+}
+
+// Objects small and large, in whatever order their keys fill the buckets, against a model of the
+// 64 chains (newest first, a repeated key keeping its place and taking the last value): the
+// visiting order, each member's value, where the parse leaves the cursor, and lookups.
+TEST_F(MemberOrder, MatchesTheChainModelWhateverTheOrderOfKeys) {
+  std::vector<std::vector<Text>> orders;
+  for (unsigned seed : {0u, 1u, 2u, 3u}) {
+    std::vector<Text> keys;
+    for (uint32_t bucket : Buckets(seed)) keys.push_back(KeyIn(bucket));
+    orders.push_back(keys);
+  }
+  std::vector<Text> one_bucket;
+  for (uint32_t round = 0; round < 100; ++round) one_bucket.push_back(KeyIn(17, round));
+  for (uint32_t round = 0; round < 100; round += 7) one_bucket.push_back(KeyIn(17, round));
+  orders.push_back(one_bucket);
+  std::vector<Text> colliding;
+  for (uint32_t round = 0; round < 3; ++round) {
+    for (uint32_t bucket : Buckets(round + 4)) colliding.push_back(KeyIn(bucket, round));
+  }
+  std::vector<Text> again = colliding;
+  std::shuffle(again.begin(), again.end(), std::mt19937(7));
+  colliding.insert(colliding.end(), again.begin(), again.end());
+  orders.push_back(colliding);
+  // Small objects too, each a prefix of a larger order, repeats included.
+  for (size_t size : {1u, 2u, 5u, 16u, 17u}) {
+    orders.emplace_back(colliding.begin(), colliding.begin() + static_cast<long>(size));
+    orders.back().push_back(colliding[0]);
+  }
+
+  for (const std::vector<Text>& keys : orders) {
+    SCOPED_TRACE(::testing::Message() << keys.size() << " keys");
+    std::vector<std::vector<std::pair<Text, int32_t>>> chains(64);
+    Text text = u"{";
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const auto serial = static_cast<int32_t>(i);
+      text += (i == 0 ? u"\"" : u",\"") + keys[i] + u"\":" + FormatInteger(serial);
+      auto& chain = chains[BucketOf(keys[i])];
+      auto found = std::find_if(chain.begin(), chain.end(),
+                                [&](const auto& member) { return member.first == keys[i]; });
+      if (found != chain.end()) {
+        found->second = serial;
+      } else {
+        chain.insert(chain.begin(), {keys[i], serial});
+      }
+    }
+    JsonValue& object = Parse(text + u"}");
+    EXPECT_EQ(MemberKey(object), keys.back()) << "the parse leaves the cursor on the last key";
+    BeginMembers(object);
+    for (const auto& chain : chains) {
+      for (const auto& [key, serial] : chain) {
+        ASSERT_TRUE(NextMember(object));
+        EXPECT_EQ(MemberKey(object), key);
+        EXPECT_EQ(GetInteger(*MemberValue(object)), serial);
+      }
+    }
+    EXPECT_FALSE(NextMember(object)) << "visited too many";
+    for (const auto& chain : chains) {
+      for (const auto& [key, serial] : chain) {
+        ASSERT_NE(FindMember(object, key), nullptr);
+        EXPECT_EQ(GetInteger(*FindMember(object, key)), serial);
+        EXPECT_EQ(MemberKey(object), key);
+        EXPECT_EQ(FindMember(object, KeyIn(BucketOf(key), 200)), nullptr);
+      }
+    }
+  }
 }
 
 TEST_F(MemberOrder, EmptyObjectHasNoCurrentMember) {

@@ -23,7 +23,8 @@ class OutOfMemory : public JsonTest {
   }
 };
 
-// A document big enough that the token buffer, the pools and the slot table all grow.
+// A document big enough that the token buffer, the parser's stacks, the arena and the slot table
+// all grow.
 Text LargeAnswer() {
   Text text = u"{\"data\":[";
   for (int i = 0; i < 300; ++i) {
@@ -68,11 +69,12 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       unsigned long failing = 1;
       for (;; ++failing) {
         SetJsonAllocationFailure(failing);
+        JsonError error;
         const int64_t handle =
-            from_bytes ? ParseUtf8Json(c.slot, bytes) : ParseJson(c.slot, c.text);
+            from_bytes ? ParseUtf8Json(c.slot, bytes, &error) : ParseJson(c.slot, c.text, &error);
         SetJsonAllocationFailure(0);
         if (handle != 0) break;
-        ASSERT_EQ(std::string(LastJsonError().message), "Out of memory")
+        ASSERT_EQ(std::string(JsonErrorMessage(error.code)), "Out of memory")
             << c.name << ", allocation " << failing;
         ASSERT_EQ(GetJsonRoot(0), earlier) << c.name << ", allocation " << failing;
         ASSERT_EQ(HeldJsonAllocations(), held) << c.name << ", allocation " << failing;

@@ -90,9 +90,9 @@ int Inspect(const Options& options) {
     return kUsageError;
   }
   // An answer is read up to its first zero byte, as the library reads a body.
-  if (ParseUtf8Json(0, bytes.c_str()) == 0) {
-    const JsonError error = LastJsonError();
-    std::printf("error: %s at byte %zu\n", error.message, error.offset);
+  JsonError error;
+  if (ParseUtf8Json(0, bytes.c_str(), &error) == 0) {
+    std::printf("error: %s at byte %zu\n", JsonErrorMessage(error.code), error.offset);
     return kRefused;
   }
   JsonValue* root = GetJsonRoot(0);

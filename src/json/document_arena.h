@@ -1,18 +1,21 @@
-// TextArena: the storage of one document's texts, its String values and member keys.
+// DocumentArena: the storage of one document: its String values, member keys, arrays' elements
+// and objects' members.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "json/json_memory.h"
 
 namespace llmbridge {
 
-struct TextChunk;
+struct ArenaChunk;
 
-// Carves NUL-terminated texts from large chunks, so that a document's many small strings and
-// keys do not each cost a heap block. A text is never freed on its own: it lives as long as the
-// arena, which frees every chunk at once.
+// Carves NUL-terminated texts and runs of values from large chunks, so that a document's many
+// small strings, keys, arrays and objects do not each cost a heap block. Nothing is freed on its
+// own: it lives as long as the arena, which gives back every chunk at once. Chunks come from the
+// reserve of json_memory.h, which keeps them for the next document.
 //
 // Chunks grow from 4096 code units, doubling up to 1 Mi units, but a chunk is never made larger
 // than what `expected_units` leaves after the units carved so far, so a small document gets a
@@ -44,14 +47,14 @@ inline void CopyUnits(char16_t* to, const char16_t* from, size_t count) {
   }
 }
 
-class TextArena {
+class DocumentArena {
  public:
   // `expected_units` is the most the caller expects to carve, terminators included; it only
   // sizes the chunks, and carving more is allowed.
-  explicit TextArena(size_t expected_units);
-  ~TextArena();
-  TextArena(const TextArena&) = delete;
-  TextArena& operator=(const TextArena&) = delete;
+  explicit DocumentArena(size_t expected_units);
+  ~DocumentArena();
+  DocumentArena(const DocumentArena&) = delete;
+  DocumentArena& operator=(const DocumentArena&) = delete;
 
   // Copies `length` code units into NUL-terminated storage that lives as long as the arena; the
   // empty text needs none and gives null. Each copy counts as an allocation for the failure hook
@@ -67,6 +70,19 @@ class TextArena {
     storage[length] = 0;
     *copy = storage;
     return true;
+  }
+
+  // Room for `bytes`, aligned for any value of a document, that lives as long as the arena; null
+  // when storage cannot be had. Counts as an allocation for the failure hook, as Copy does.
+  void* CarveAligned(size_t bytes) {
+    constexpr size_t kAlignUnits = alignof(uint64_t) / sizeof(char16_t);
+    if (!JsonAllocationMayProceed() || bytes > SIZE_MAX / 2) return nullptr;
+    const size_t units = (bytes + sizeof(char16_t) - 1) / sizeof(char16_t) + kAlignUnits - 1;
+    char16_t* storage = Carve(units);
+    if (storage == nullptr) return nullptr;
+    const auto address = reinterpret_cast<uintptr_t>(storage);
+    return reinterpret_cast<void*>((address + alignof(uint64_t) - 1) &
+                                   ~uintptr_t{alignof(uint64_t) - 1});
   }
 
   size_t chunk_count() const { return chunk_count_; }
@@ -88,10 +104,10 @@ class TextArena {
   // Carve's way when the open chunk has no room; null when no chunk can be had.
   char16_t* CarveFromNewChunk(size_t units);
 
-  TextChunk* chunks_ = nullptr;  // newest first
-  char16_t* open_ = nullptr;     // the next free unit of the chunk being carved
-  size_t open_units_ = 0;        // free units left there
-  size_t next_chunk_units_;      // the size of the next chunk before the expectation caps it
+  ArenaChunk* chunks_ = nullptr;  // newest first
+  char16_t* open_ = nullptr;      // the next free unit of the chunk being carved
+  size_t open_units_ = 0;         // free units left there
+  size_t next_chunk_units_;       // the size of the next chunk before the expectation caps it
   size_t expected_units_;
   size_t carved_units_ = 0;
   size_t chunk_count_ = 0;

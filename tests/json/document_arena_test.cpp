@@ -1,4 +1,4 @@
-#include "json/text_arena.h"
+#include "json/document_arena.h"
 
 #include <gtest/gtest.h>
 
@@ -20,19 +20,19 @@ std::u16string TextOf(size_t seed, size_t length) {
   return text;
 }
 
-char16_t* CopyInto(TextArena& arena, const std::u16string& text) {
+char16_t* CopyInto(DocumentArena& arena, const std::u16string& text) {
   char16_t* copy = nullptr;
   EXPECT_TRUE(arena.Copy(text.data(), text.size(), &copy));
   return copy;
 }
 
-class TextArenaTest : public ::testing::Test {
+class DocumentArenaTest : public ::testing::Test {
  protected:
   void TearDown() override { SetJsonAllocationFailure(0); }
 };
 
-TEST_F(TextArenaTest, TextsAcrossManyChunksStayIntactAndTerminated) {
-  TextArena arena(kPlenty);
+TEST_F(DocumentArenaTest, TextsAcrossManyChunksStayIntactAndTerminated) {
+  DocumentArena arena(kPlenty);
   std::vector<std::u16string> texts;
   std::vector<const char16_t*> copies;
   for (size_t seed = 0; seed < 3000; ++seed) {
@@ -45,8 +45,8 @@ TEST_F(TextArenaTest, TextsAcrossManyChunksStayIntactAndTerminated) {
   }
 }
 
-TEST_F(TextArenaTest, TheEmptyTextTakesNoStorageAndNoAllocation) {
-  TextArena arena(kPlenty);
+TEST_F(DocumentArenaTest, TheEmptyTextTakesNoStorageAndNoAllocation) {
+  DocumentArena arena(kPlenty);
   char16_t unrelated[] = u"x";
   char16_t* copy = unrelated;
   SetJsonAllocationFailure(1);
@@ -56,8 +56,8 @@ TEST_F(TextArenaTest, TheEmptyTextTakesNoStorageAndNoAllocation) {
   EXPECT_FALSE(arena.Copy(u"a", 1, &copy)) << "the hook's first allocation is still ahead";
 }
 
-TEST_F(TextArenaTest, ChunksDoubleFrom4096UnitsUpTo1Mi) {
-  TextArena arena(kPlenty);
+TEST_F(DocumentArenaTest, ChunksDoubleFrom4096UnitsUpTo1Mi) {
+  DocumentArena arena(kPlenty);
   const std::u16string text = TextOf(1, 1023);  // 1024 units with its terminator
   std::vector<size_t> chunk_units;
   size_t capacity = 0;
@@ -75,8 +75,8 @@ TEST_F(TextArenaTest, ChunksDoubleFrom4096UnitsUpTo1Mi) {
   EXPECT_EQ(chunk_units, expected);
 }
 
-TEST_F(TextArenaTest, ATextLongerThanTheNextChunkGetsOneOfItsOwn) {
-  TextArena arena(kPlenty);
+TEST_F(DocumentArenaTest, ATextLongerThanTheNextChunkGetsOneOfItsOwn) {
+  DocumentArena arena(kPlenty);
   const char16_t* before = CopyInto(arena, u"ab");
   EXPECT_EQ(arena.capacity_units(), 4096u);
   const std::u16string long_text = TextOf(2, 9000);  // the next chunk would hold 8192
@@ -91,23 +91,23 @@ TEST_F(TextArenaTest, ATextLongerThanTheNextChunkGetsOneOfItsOwn) {
   EXPECT_EQ(std::u16string(after), u"cd");
 }
 
-TEST_F(TextArenaTest, ChunksStayWithinWhatTheExpectationLeaves) {
-  TextArena small(100);
+TEST_F(DocumentArenaTest, ChunksStayWithinWhatTheExpectationLeaves) {
+  DocumentArena small(100);
   for (size_t seed = 0; seed < 10; ++seed) CopyInto(small, TextOf(seed, 9));
   EXPECT_EQ(small.chunk_count(), 1u);
   EXPECT_EQ(small.capacity_units(), 100u) << "ten texts of ten units fill the expectation";
   CopyInto(small, TextOf(10, 9));
   EXPECT_EQ(small.capacity_units(), 110u) << "carving beyond it takes exactly what is needed";
 
-  TextArena larger(5000);
+  DocumentArena larger(5000);
   for (size_t seed = 0; seed < 4; ++seed) CopyInto(larger, TextOf(seed, 1023));
   EXPECT_EQ(larger.capacity_units(), 4096u);
   CopyInto(larger, TextOf(4, 9));
   EXPECT_EQ(larger.capacity_units(), 5000u) << "the second chunk holds the 904 units left";
 }
 
-TEST_F(TextArenaTest, EachCopyIsAFailurePointAndAFailureTakesNothing) {
-  TextArena arena(kPlenty);
+TEST_F(DocumentArenaTest, EachCopyIsAFailurePointAndAFailureTakesNothing) {
+  DocumentArena arena(kPlenty);
   const char16_t* first = CopyInto(arena, u"a");
   char16_t* copy = nullptr;
   SetJsonAllocationFailure(1);
@@ -123,10 +123,10 @@ TEST_F(TextArenaTest, EachCopyIsAFailurePointAndAFailureTakesNothing) {
   EXPECT_EQ(std::u16string(CopyInto(arena, long_text)), long_text);
 }
 
-TEST_F(TextArenaTest, ChunksAreHeldUntilTheArenaGoes) {
+TEST_F(DocumentArenaTest, ChunksAreHeldUntilTheArenaGoes) {
   const size_t held_before = HeldJsonAllocations();
   {
-    TextArena arena(kPlenty);
+    DocumentArena arena(kPlenty);
     for (size_t seed = 0; seed < 50; ++seed) CopyInto(arena, TextOf(seed, 1000));
     EXPECT_EQ(HeldJsonAllocations(), held_before + arena.chunk_count());
   }

@@ -1,4 +1,4 @@
-#include "json/text_arena.h"
+#include "json/document_arena.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,34 +8,34 @@
 namespace llmbridge {
 
 // A chunk's header, followed by its code units.
-struct TextChunk {
-  TextChunk* next;  // the chunk added before this one
+struct ArenaChunk {
+  ArenaChunk* next;  // the chunk added before this one
 };
 
 namespace {
 
 constexpr size_t kFirstChunkUnits = 4096;
 constexpr size_t kLargestChunkUnits = size_t{1} << 20;
-constexpr size_t kMostChunkUnits = (SIZE_MAX - sizeof(TextChunk)) / sizeof(char16_t);
+constexpr size_t kMostChunkUnits = (SIZE_MAX - sizeof(ArenaChunk)) / sizeof(char16_t);
 
-char16_t* UnitsOf(TextChunk* chunk) {
-  return reinterpret_cast<char16_t*>(reinterpret_cast<unsigned char*>(chunk) + sizeof(TextChunk));
+char16_t* UnitsOf(ArenaChunk* chunk) {
+  return reinterpret_cast<char16_t*>(reinterpret_cast<unsigned char*>(chunk) + sizeof(ArenaChunk));
 }
 
 }  // namespace
 
-TextArena::TextArena(size_t expected_units)
+DocumentArena::DocumentArena(size_t expected_units)
     : next_chunk_units_(kFirstChunkUnits), expected_units_(expected_units) {}
 
-TextArena::~TextArena() {
+DocumentArena::~DocumentArena() {
   while (chunks_ != nullptr) {
-    TextChunk* next = chunks_->next;
-    JsonFree(chunks_);
+    ArenaChunk* next = chunks_->next;
+    JsonFreeBlock(chunks_);
     chunks_ = next;
   }
 }
 
-char16_t* TextArena::CarveFromNewChunk(size_t units) {
+char16_t* DocumentArena::CarveFromNewChunk(size_t units) {
   if (units > kMostChunkUnits) return nullptr;
   const size_t expected_left =
       expected_units_ > carved_units_ ? expected_units_ - carved_units_ : 0;
@@ -54,8 +54,9 @@ char16_t* TextArena::CarveFromNewChunk(size_t units) {
   return Carve(units);
 }
 
-char16_t* TextArena::AddChunk(size_t units) {
-  auto* chunk = static_cast<TextChunk*>(JsonAllocate(sizeof(TextChunk) + units * sizeof(char16_t)));
+char16_t* DocumentArena::AddChunk(size_t units) {
+  auto* chunk =
+      static_cast<ArenaChunk*>(JsonAllocateBlock(sizeof(ArenaChunk) + units * sizeof(char16_t)));
   if (chunk == nullptr) return nullptr;
   chunk->next = chunks_;
   chunks_ = chunk;
