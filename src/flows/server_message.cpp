@@ -112,7 +112,8 @@ Text Utf8Text(std::string_view bytes) {
 Text ServerMessage(std::string_view body) {
   const Text json = JsonMessage(ParseAnswerInto(kErrorAnswerSlot, body));
   if (!json.empty()) return Bounded(json);
-  if (LooksLikeHtml(body)) return Bounded(Utf8Text(HtmlMessage(body)));
+  // A page's title and first words come early: the rest of a huge page is never looked at.
+  if (LooksLikeHtml(body)) return Bounded(Utf8Text(HtmlMessage(body.substr(0, 1 << 16))));
   return Bounded(Utf8Text(CollapseSpaces(body.substr(0, kLongestServerMessage * 4))));
 }
 
