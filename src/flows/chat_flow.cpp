@@ -26,37 +26,58 @@ Text MaxTokensText(const Text& max_tokens) {
 // The request body. An empty temperature leaves its member out: "temperature": , is no JSON,
 // and servers refuse it. A base URL's body also leaves out an empty maximum, which reasoning
 // models refuse; a host address keeps sending it as 0.
-Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation) {
+// `stream` asks for the reply as server-sent events.
+Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation,
+              bool stream) {
   Text body = u"{";
   if (!base_url || !arguments.max_tokens.empty())
     body += u"\"max_tokens\": " + MaxTokensText(arguments.max_tokens) + u", ";
   body += u"\"model\": \"" + EscapeText(arguments.model) + u"\", ";
   // Placed as it is: hosts may pass more members through it.
   if (!arguments.temperature.empty()) body += u"\"temperature\": " + arguments.temperature + u", ";
-  return body + u"\"stream\": false, \"n\": 1, \"messages\": [" + conversation + u"]}";
+  body += stream ? u"\"stream\": true" : u"\"stream\": false";
+  return body + u", \"n\": 1, \"messages\": [" + conversation + u"]}";
 }
 
 }  // namespace
 
-Text Chat(const ChatArguments& arguments) {
-  LibraryState& state = GetLibraryState();
-  state.LastError.clear();
-  const bool base_url = IsBaseUrl(arguments.server_address);
+Text ChatArgumentsProblem(const ChatArguments& arguments) {
   // A base URL's body is always JSON: a temperature that is no number fails the call before
   // anything is sent, and the conversation stays as it was.
-  if (base_url && !arguments.temperature.empty() && !IsJsonNumber(arguments.temperature)) {
-    state.LastError = u"the temperature \"" + arguments.temperature + u"\" is not a number";
-    return u"Request Failed";
-  }
+  if (IsBaseUrl(arguments.server_address) && !arguments.temperature.empty() &&
+      !IsJsonNumber(arguments.temperature))
+    return u"the temperature \"" + arguments.temperature + u"\" is not a number";
+  return Text();
+}
+
+ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream) {
+  return {EndpointUrl(arguments.server_address, u"/chat/completions"),
+          BearerHeaders(arguments.api_key, true),
+          ChatBody(arguments, IsBaseUrl(arguments.server_address), messages, stream)};
+}
+
+Text UserTurn(const Text& prompt) {
+  return u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(prompt) + u"\"}";
+}
+
+void AppendAssistantTurn(Text& conversation, const Text& reply) {
+  // Appended piece by piece, so that a large reply is not copied into a temporary first.
+  conversation += u",{\"role\": \"assistant\", \"content\": \"";
+  AppendEscaped(conversation, reply);
+  conversation += u"\"},";
+}
+
+Text Chat(const ChatArguments& arguments) {
+  LibraryState& state = GetLibraryState();
+  state.LastError = ChatArgumentsProblem(arguments);
+  if (!state.LastError.empty()) return u"Request Failed";
+  const bool base_url = IsBaseUrl(arguments.server_address);
   const ProgressWindowScope window(arguments.show_window);
-  const Text url = EndpointUrl(arguments.server_address, u"/chat/completions");
-  const HeaderMap headers = BearerHeaders(arguments.api_key, true);
 
-  state.ConversationLog +=
-      u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
-  const Text body = ChatBody(arguments, base_url, state.ConversationLog);
+  state.ConversationLog += UserTurn(arguments.prompt);
+  const ChatRequestParts parts = ChatRequest(arguments, state.ConversationLog, false);
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body, 0, &headers);
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, parts.url, parts.body, 0, &parts.headers);
   if (request == nullptr) {
     state.ConversationLog.clear();
     state.LastError = u"out of memory";
@@ -77,10 +98,7 @@ Text Chat(const ChatArguments& arguments) {
   if (!base_url || !ReadDocumentedContent(root, state.ChatReply)) CollectContent(root);
   if (state.ChatReply.empty())
     state.LastError = WithoutKey(ErrorMemberMessage(root), arguments.api_key);
-  // Appended piece by piece, so that a large reply is not copied into a temporary first.
-  state.ConversationLog += u",{\"role\": \"assistant\", \"content\": \"";
-  AppendEscaped(state.ConversationLog, state.ChatReply);
-  state.ConversationLog += u"\"},";
+  AppendAssistantTurn(state.ConversationLog, state.ChatReply);
   return state.ChatReply;
 }
 
