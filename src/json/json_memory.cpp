@@ -28,6 +28,11 @@ void Released(void* block) {
 
 }  // namespace
 
+std::mutex& JsonStorageLock() {
+  static std::mutex lock;  // constant-initialised: ready whichever thread parses first
+  return lock;
+}
+
 void* JsonAllocate(size_t bytes) {
   return JsonAllocationMayProceed() ? Held(std::malloc(bytes == 0 ? 1 : bytes)) : nullptr;
 }

@@ -3,10 +3,15 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 
 #include "text/allocation_failure.h"
 
 namespace llmbridge {
+
+// The storage below and the slot table are shared by every thread that parses (the exports and a
+// live exchange's thread): a parse, and anything else that takes or frees documents, holds this.
+std::mutex& JsonStorageLock();
 
 // Returns `bytes` of uninitialised storage, or null when none can be had (never throws).
 void* JsonAllocate(size_t bytes);

@@ -622,6 +622,7 @@ void Parser<Unit>::CloseObject(JsonValue& value, size_t first) {
 // `cut` is as the parser takes it.
 template <typename Unit>
 int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut, JsonError* error) {
+  const std::lock_guard<std::mutex> storage(JsonStorageLock());
   Parser<Unit> parser(begin, end, cut);
   try {
     parser.ParseDocument();

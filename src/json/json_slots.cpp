@@ -54,6 +54,7 @@ bool StoreJsonDocument(int32_t slot, JsonDocument* document) {
 }
 
 void FreeAllJson() {
+  const std::lock_guard<std::mutex> storage(JsonStorageLock());
   for (size_t i = 0; i < g_slots.size; ++i) FreeJsonDocument(g_slots.documents[i]);
   JsonFree(g_slots.documents);
   g_slots = JsonSlotTable{};
