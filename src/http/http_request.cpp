@@ -59,6 +59,15 @@ size_t StoreReceivedData(char* bytes, size_t size, size_t count, void* buffer) {
   return static_cast<ReceiveBuffer*>(buffer)->Append(bytes, total) ? total : 0;
 }
 
+// The body receiver: stores the chunk, then shows it to the request's listener, if any.
+size_t StoreReceivedBody(char* bytes, size_t size, size_t count, void* request_pointer) {
+  auto& request = *static_cast<HttpRequest*>(request_pointer);
+  const size_t total = size * count;
+  if (StoreReceivedData(bytes, size, count, &request.Response) != total) return 0;
+  if (request.BodyListener && !request.BodyListener(std::string_view(bytes, total))) return 0;
+  return total;
+}
+
 // Whether the observer, if any, lets the transfer go ahead with this option.
 bool Admitted(int option, long number, const void* pointer) {
   return !OptionObserver() || OptionObserver()(HttpOptionSet{option, number, pointer});
@@ -139,7 +148,9 @@ bool IsHttpsUrl(const std::string& url) {
 // libcurl keeps following redirects until this many; a loop then fails the transfer.
 constexpr long kMaxRedirects = 20;
 
-void PerformHttpTransfer(HttpRequest& request) {
+}  // namespace
+
+void PerformHttpTransfer(HttpRequest& request, const HttpTransferDriver& drive) {
   const std::string url = EncodeText(request.Url, NarrowEncoding::Ansi);
   const std::string user_agent = EncodeText(request.UserAgent, NarrowEncoding::Ansi);
   CurlTransfer transfer;
@@ -162,8 +173,8 @@ void PerformHttpTransfer(HttpRequest& request) {
   transfer.SetData(CURLOPT_HTTPHEADER, transfer.header_lines());
   transfer.SetData(CURLOPT_URL, url.c_str());
   transfer.SetData(CURLOPT_USERAGENT, user_agent.c_str());
-  transfer.SetCallback(CURLOPT_WRITEFUNCTION, StoreReceivedData);
-  transfer.SetData(CURLOPT_WRITEDATA, &request.Response);
+  transfer.SetCallback(CURLOPT_WRITEFUNCTION, StoreReceivedBody);
+  transfer.SetData(CURLOPT_WRITEDATA, &request);
   // A POST is named by the post options alone: a method named outright would stay "POST" after
   // a redirect that made libcurl drop the body.
   if (request.Method != kHttpPost)
@@ -189,8 +200,9 @@ void PerformHttpTransfer(HttpRequest& request) {
   // revocation wherever the answer can be had. OpenSSL ignores the flag.
   transfer.SetNumber(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
 
-  const CURLcode result =
-      transfer.failure() != CURLE_OK ? transfer.failure() : curl_easy_perform(transfer.handle());
+  const CURLcode result = transfer.failure() != CURLE_OK
+                              ? transfer.failure()
+                              : static_cast<CURLcode>(drive(transfer.handle()));
   if (result == CURLE_OK) {
     long status = 0;
     curl_easy_getinfo(transfer.handle(), CURLINFO_RESPONSE_CODE, &status);
@@ -209,6 +221,8 @@ void PerformHttpTransfer(HttpRequest& request) {
   }
 }
 
+namespace {
+
 Text BufferText(const ReceiveBuffer& buffer) {
   if (buffer.data() == nullptr) return Text();
   const int64_t received = buffer.received();
@@ -222,22 +236,34 @@ Text BufferText(const ReceiveBuffer& buffer) {
 
 void SetHttpOptionObserver(HttpOptionObserver observer) { OptionObserver() = std::move(observer); }
 
-HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                               const HeaderMap* headers) {
-  const std::string body_bytes = EncodeText(body, NarrowEncoding::Utf8);
+HttpRequestPtr PrepareHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
+                                  const HeaderMap* headers) {
+  std::string body_bytes = EncodeText(body, NarrowEncoding::Utf8);
   HttpRequestPtr request(new (std::nothrow) HttpRequest);
   if (request == nullptr) return nullptr;
   request->Url = url;
   request->UserAgent = kUserAgent;
   request->Method = method;
   request->Flags = flags;
-  request->Body = body_bytes.c_str();
   request->BodyLength = CheckedLength(body_bytes.size());
+  request->BodyBytes = std::move(body_bytes);
+  request->Body = request->BodyBytes.c_str();
+  if ((flags & kHttpOwnThread) != 0 && headers != nullptr) {
+    request->OwnedHeaders = std::make_unique<HeaderMap>(*headers);
+    headers = request->OwnedHeaders.get();
+  }
   request->Headers = headers;
   request->ConnectTimeoutMs = GetHttpSettings().ConnectTimeoutMs;
   request->TransferTimeoutMs = GetHttpSettings().TransferTimeoutMs;
-  PerformHttpTransfer(*request);
-  request->Body = nullptr;  // the bytes end with this call
+  return request;
+}
+
+HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
+                               const HeaderMap* headers) {
+  HttpRequestPtr request = PrepareHttpRequest(method, url, body, flags, headers);
+  if (request == nullptr) return nullptr;
+  PerformHttpTransfer(*request,
+                      [](void* handle) { return static_cast<int>(curl_easy_perform(handle)); });
   return request;
 }
 

@@ -2,15 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "http/header_map.h"
 #include "http/receive_buffer.h"
 #include "text/text.h"
 
 namespace llmbridge {
-
-class HeaderMap;
 
 enum HttpMethod : int32_t {
   kHttpGet = 0,
@@ -27,14 +28,24 @@ enum HttpInfoKind : int32_t {
   kHttpResponseHeaders = 3,  // every header line of every response, redirects included
 };
 
+enum HttpRequestFlags : uint32_t {
+  // The transfer runs on a thread of its own (see http/live_transfer.h), with private copies of
+  // the body and the headers.
+  kHttpOwnThread = 1,
+};
+
 struct HttpRequest {
   Text Url;
   Text UserAgent;
   int32_t Method = kHttpGet;
   uint32_t Flags = 0;
-  const char* Body = nullptr;  // borrowed for the transfer, never copied
+  std::string BodyBytes;       // the UTF-8 body, encoded once
+  const char* Body = nullptr;  // BodyBytes while the transfer runs, given to libcurl in place
   int32_t BodyLength = 0;      // 0: no body is sent
   const HeaderMap* Headers = nullptr;
+  std::unique_ptr<HeaderMap> OwnedHeaders;  // the copy Headers points at, on its own thread
+  // Sees each body chunk as it arrives, after it is stored; false ends the transfer as a failure.
+  std::function<bool(std::string_view chunk)> BodyListener;
   int32_t ConnectTimeoutMs = 0;
   int32_t TransferTimeoutMs = 0;
   ReceiveBuffer Response;      // body bytes, in the BlockHeap
@@ -48,9 +59,23 @@ using HttpRequestPtr = std::unique_ptr<HttpRequest>;
 // Encodes `body` as UTF-8, performs the whole transfer and returns the request whether the
 // transfer succeeded or not (the status text tells: "0" when no answer arrived). Null only when
 // the request record itself cannot be made. `headers` may be null and must outlive the call.
-// Only flags 0 are supported: synchronous, redirects followed, libcurl's TLS defaults.
+// Flags 0: synchronous, redirects followed, libcurl's TLS defaults. A request with
+// kHttpOwnThread is started with StartLiveTransfer instead (http/live_transfer.h).
 HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
                                const HeaderMap* headers);
+
+// The request record of OpenHttpRequest, its transfer not yet performed. With kHttpOwnThread the
+// headers are copied, so `headers` need not outlive the call. Null when the record cannot be made.
+HttpRequestPtr PrepareHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
+                                  const HeaderMap* headers);
+
+// Runs a transfer whose options are all set and returns libcurl's result code: the blocking
+// requests call curl_easy_perform; a request on its own thread drives it so it can be cancelled.
+using HttpTransferDriver = std::function<int(void* curl_handle)>;
+
+// Performs the transfer of a prepared request with `drive`: afterwards the request holds its
+// outcome, as OpenHttpRequest's does.
+void PerformHttpTransfer(HttpRequest& request, const HttpTransferDriver& drive);
 
 // Reads an outcome of the request as text; unknown kinds give the empty text.
 Text HttpRequestInfo(const HttpRequest& request, int32_t kind);
