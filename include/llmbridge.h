@@ -93,6 +93,31 @@ LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void);
 LLMBRIDGE_API const char* LLMBRIDGE_CALL lasterror(void);
 LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL lasterrorW(void);
 
+/* Live calls: one exchange of the same conversation, sent on a thread of the library's own while
+ * the host goes on (a timer polls it), its reply streaming in.
+ * chatstart takes chat's arguments but the show-window flag and returns at once: 1 started; 0 when
+ * an exchange, or a blocking call on another thread, is still running (nothing is sent); -1 when
+ * it could not start. chatstatus: 0 nothing started yet, 1 running, 2 finished with a reply,
+ * 3 failed, 4 cancelled. chatpoll: the reply so far while running, the whole reply once finished,
+ * chat's error text once failed, the partial reply once cancelled; the text stays valid until the
+ * next chatpoll of the same width (one buffer per width, reused: polling grows no memory).
+ * chatcancel ends a running exchange, closing its connection, and returns once the status is 4:
+ * 1 when it cancelled one, else 0. While an exchange runs, chat waits for it to end first and
+ * newchat cancels it. */
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstart(const char* serverAddress, const char* apiKey,
+                                           const char* prompt, const char* maxTokens,
+                                           const char* model, const char* temperature);
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstartW(const llmbridge_wchar* serverAddress,
+                                            const llmbridge_wchar* apiKey,
+                                            const llmbridge_wchar* prompt,
+                                            const llmbridge_wchar* maxTokens,
+                                            const llmbridge_wchar* model,
+                                            const llmbridge_wchar* temperature);
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstatus(void);
+LLMBRIDGE_API const char* LLMBRIDGE_CALL chatpoll(void);
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatpollW(void);
+LLMBRIDGE_API int LLMBRIDGE_CALL chatcancel(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -3,12 +3,19 @@
 // answers as the flow does when it cannot get a request through. Every body holds the library's
 // lock from start to end, so calls from several threads run one after another.
 //
+// The live calls (chatstart, chatstatus, chatpoll, chatcancel) never wait for that lock behind a
+// blocking call: chatstart only tries it, the others read the live exchange's own state.
+//
 // The narrow exports and their UTF-16 twins (the names ending in W) run the same body on the same
 // state; only the host strings differ (api/host_strings.h), so every body below exists once.
+#include <mutex>
+#include <string>
+
 #include "api/host_strings.h"
 #include "api/serialised_call.h"
 #include "flows/chat_flow.h"
 #include "flows/image_flow.h"
+#include "flows/live_chat.h"
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
 #include "state/library_state.h"
@@ -50,6 +57,9 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
   const SerialisedCall serialised;
   const SpareMemoryReleaseOnExit release;
   try {
+    // A live exchange runs first to its end, and its turn joins the conversation before this one.
+    WaitForLiveChat();
+    SettleLiveChat();
     const ChatArguments arguments{Strings::Argument(serverAddress), Strings::Argument(apiKey),
                                   Strings::Argument(prompt),        Strings::Argument(maxTokens),
                                   Strings::Argument(model),         Strings::Argument(temperature),
@@ -104,6 +114,55 @@ HostString<Strings> StateTextBody(const Text LibraryState::*text) {
     return Strings::Result(GetLibraryState().*text);
   } catch (...) {
     return nullptr;  // only a failed allocation can throw here, as when ToNarrow finds no room
+  }
+}
+
+// The last failure's reason, a live exchange that ended since the last call included.
+template <typename Strings>
+HostString<Strings> LastErrorBody() {
+  const SerialisedCall serialised;
+  try {
+    SettleLiveChat();
+  } catch (...) {
+    RecordFailure(u"out of memory");
+  }
+  return StateTextBody<Strings>(&LibraryState::LastError);
+}
+
+template <typename Strings>
+int ChatStartBody(HostString<Strings> serverAddress, HostString<Strings> apiKey,
+                  HostString<Strings> prompt, HostString<Strings> maxTokens,
+                  HostString<Strings> model, HostString<Strings> temperature) {
+  // A blocking call that holds the lock may be changing the conversation: no exchange starts.
+  std::unique_lock<std::recursive_mutex> serialised(ExportLock(), std::try_to_lock);
+  if (!serialised.owns_lock()) return 0;
+  try {
+    SettleLiveChat();
+    const int32_t started =
+        StartLiveChat({Strings::Argument(serverAddress), Strings::Argument(apiKey),
+                       Strings::Argument(prompt), Strings::Argument(maxTokens),
+                       Strings::Argument(model), Strings::Argument(temperature), u"false"});
+    if (started == -1) GetLibraryState().LastError = LiveChatFailure();
+    return started;
+  } catch (...) {
+    RecordFailure(u"out of memory");  // only a failed allocation throws: nothing was started
+    return -1;
+  }
+}
+
+// Polls hand out one buffer per width, replaced by the next poll, so that polling for hours
+// keeps using the same memory.
+template <typename Strings>
+HostString<Strings> ChatPollBody() {
+  static std::mutex lock;
+  static std::basic_string<typename Strings::Unit> buffer;
+  try {
+    auto converted = Strings::Converted(LiveChatText());
+    const std::lock_guard<std::mutex> guard(lock);
+    buffer.swap(converted);
+    return buffer.c_str();
+  } catch (...) {
+    return nullptr;  // only a failed allocation throws, as when ToNarrow finds no room
   }
 }
 
@@ -166,17 +225,43 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL checkdllversionW(void) {
 LLMBRIDGE_API int LLMBRIDGE_CALL newchat(void) {
   const SerialisedCall serialised;
   const SpareMemoryReleaseOnExit release;
+  // A running live exchange belongs to the conversation being dropped: it ends first.
+  CancelLiveChat();
+  SettleLiveChat();
   // Only the conversation starts over: the model list, the image result and the last reply stay.
   GetLibraryState().ConversationLog.clear();
   return 0;
 }
 
-LLMBRIDGE_API const char* LLMBRIDGE_CALL lasterror(void) {
-  return StateTextBody<AnsiStrings>(&LibraryState::LastError);
-}
+LLMBRIDGE_API const char* LLMBRIDGE_CALL lasterror(void) { return LastErrorBody<AnsiStrings>(); }
 
 LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL lasterrorW(void) {
-  return StateTextBody<WideStrings>(&LibraryState::LastError);
+  return LastErrorBody<WideStrings>();
 }
+
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstart(const char* serverAddress, const char* apiKey,
+                                           const char* prompt, const char* maxTokens,
+                                           const char* model, const char* temperature) {
+  return ChatStartBody<AnsiStrings>(serverAddress, apiKey, prompt, maxTokens, model, temperature);
+}
+
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstartW(const llmbridge_wchar* serverAddress,
+                                            const llmbridge_wchar* apiKey,
+                                            const llmbridge_wchar* prompt,
+                                            const llmbridge_wchar* maxTokens,
+                                            const llmbridge_wchar* model,
+                                            const llmbridge_wchar* temperature) {
+  return ChatStartBody<WideStrings>(serverAddress, apiKey, prompt, maxTokens, model, temperature);
+}
+
+LLMBRIDGE_API int LLMBRIDGE_CALL chatstatus(void) { return static_cast<int>(LiveChatStatus()); }
+
+LLMBRIDGE_API const char* LLMBRIDGE_CALL chatpoll(void) { return ChatPollBody<AnsiStrings>(); }
+
+LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatpollW(void) {
+  return ChatPollBody<WideStrings>();
+}
+
+LLMBRIDGE_API int LLMBRIDGE_CALL chatcancel(void) { return CancelLiveChat() ? 1 : 0; }
 
 }  // extern "C"

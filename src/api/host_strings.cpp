@@ -16,12 +16,20 @@ const char* AnsiStrings::Result(const Text& result) {
   return buffer;
 }
 
+std::string AnsiStrings::Converted(const Text& result) {
+  return EncodeText(result, NarrowEncoding::Ansi);
+}
+
 Text WideStrings::Argument(const llmbridge_wchar* argument) { return FromWide(argument); }
 
 const llmbridge_wchar* WideStrings::Result(const Text& result) {
   const llmbridge_wchar* buffer = ToWide<llmbridge_wchar>(result);
   GetLibraryState().ReturnBuffer = buffer;
   return buffer;
+}
+
+std::basic_string<llmbridge_wchar> WideStrings::Converted(const Text& result) {
+  return std::basic_string<llmbridge_wchar>(result.begin(), result.end());
 }
 
 }  // namespace llmbridge

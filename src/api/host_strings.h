@@ -2,6 +2,8 @@
 // string share every export body: each body is written once over one of these.
 #pragma once
 
+#include <string>
+
 #include "llmbridge.h"
 #include "text/text.h"
 
@@ -15,6 +17,8 @@ struct AnsiStrings {
   // Hands `result` to the host: a new BlockHeap buffer in the ANSI code page, remembered in
   // LibraryState.ReturnBuffer and never freed before unload. Null when no buffer could be made.
   static const char* Result(const Text& result);
+  // `result` as the host reads it, in a string of the caller's, not the BlockHeap.
+  static std::string Converted(const Text& result);
 };
 
 // UTF-16 strings: the exports whose names end in W. Nothing is lost either way.
@@ -25,6 +29,7 @@ struct WideStrings {
   static Text Argument(const llmbridge_wchar* argument);
   // As AnsiStrings::Result, with the text copied unchanged into a NUL-terminated UTF-16 buffer.
   static const llmbridge_wchar* Result(const Text& result);
+  static std::basic_string<llmbridge_wchar> Converted(const Text& result);
 };
 
 }  // namespace llmbridge

@@ -24,22 +24,6 @@ struct ChatRequestParts {
   Text body;
 };
 
-// The request of one exchange whose "messages" array holds `messages` (the conversation with the
-// new user turn at its end). `stream` asks the server to send the reply as server-sent events.
-ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream);
-
-// The conversation's turns: the user turn a prompt adds before the request, and the assistant
-// turn a reply adds after a successful answer (with its leading and trailing comma).
-Text UserTurn(const Text& prompt);
-Text AssistantTurn(const Text& reply);
-
-// What goes out for one exchange: the address, the header lines and the body.
-struct ChatRequestParts {
-  Text url;
-  HeaderMap headers;
-  Text body;
-};
-
 // Why the arguments cannot make a request (a base URL's temperature that is no number), or empty
 // when they can. Checked before anything is sent or changed.
 Text ChatArgumentsProblem(const ChatArguments& arguments);

@@ -100,6 +100,12 @@ void WalkWith(const WalkRules& rules, JsonValue* root) { Walk(rules, GetLibraryS
 
 void CollectContent(JsonValue* root) { WalkWith(kContentRules, root); }
 
+Text ContentOf(JsonValue* root) {
+  LibraryState scratch;
+  Walk(kContentRules, scratch).Run(root);
+  return scratch.ChatReply;
+}
+
 void CollectModelIds(JsonValue* root) { WalkWith(kModelIdRules, root); }
 
 void CollectLastString(JsonValue* root) { WalkWith(kLastStringRules, root); }
