@@ -46,6 +46,15 @@ ScriptedReply HttpReply(int status, const std::string& body, const std::string& 
   return reply;
 }
 
+ScriptedReply EventStreamReply(const std::vector<std::string>& pieces, int delay_ms) {
+  ScriptedReply reply;
+  reply.bytes =
+      "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-cache\r\n"
+      "Connection: close\r\n\r\n";
+  for (const std::string& piece : pieces) reply.parts.emplace_back(delay_ms, piece);
+  return reply;
+}
+
 LoopbackServer::LoopbackServer() {
   StartTestSockets();
   listener_ = socket(AF_INET, SOCK_STREAM, 0);
@@ -127,8 +136,21 @@ void LoopbackServer::Answer(SocketHandle connection) {
       replies_.pop_front();
     }
   }
-  if (reply.delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(reply.delay_ms));
-  SendAll(connection, reply.bytes.data(), std::min(reply.close_after, reply.bytes.size()));
+  if (!Wait(reply.delay_ms)) return;
+  if (!SendAll(connection, reply.bytes.data(), std::min(reply.close_after, reply.bytes.size())))
+    return;
+  for (const auto& [delay_ms, bytes] : reply.parts) {
+    if (!Wait(delay_ms) || !SendAll(connection, bytes.data(), bytes.size())) return;
+  }
+}
+
+bool LoopbackServer::Wait(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (stopping_) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 5)));
+  }
+  return true;
 }
 
 }  // namespace llmbridge::testing

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/test_socket.h"
@@ -19,11 +20,18 @@ struct ScriptedReply {
   std::string bytes;                       // sent as they are, status line included
   size_t close_after = std::string::npos;  // stop after this many bytes: a broken transfer
   int delay_ms = 0;                        // wait this long before answering
+  // Sent after `bytes`, each after its own wait in milliseconds: a reply that streams in. The
+  // server stops early when the client has gone.
+  std::vector<std::pair<int, std::string>> parts;
 };
 
 // A complete reply with a Content-Length header: "HTTP/1.1 <status> <reason>".
 ScriptedReply HttpReply(int status, const std::string& body,
                         const std::string& extra_headers = std::string());
+
+// A text/event-stream reply of status 200 without a length, the connection's close ending it:
+// the head at once, then each piece of the stream after `delay_ms`.
+ScriptedReply EventStreamReply(const std::vector<std::string>& pieces, int delay_ms = 0);
 
 class LoopbackServer {
  public:
@@ -43,6 +51,8 @@ class LoopbackServer {
  private:
   void Serve();
   void Answer(SocketHandle connection);
+  // Sleeps `ms` milliseconds, or less when the server is stopping; false then.
+  bool Wait(int ms);
 
   SocketHandle listener_ = kNoSocket;
   uint16_t port_ = 0;
