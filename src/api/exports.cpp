@@ -157,9 +157,9 @@ HostString<Strings> ChatPollBody() {
   static std::mutex lock;
   static std::basic_string<typename Strings::Unit> buffer;
   try {
-    auto converted = Strings::Converted(LiveChatText());
+    const auto converted = Strings::Converted(LiveChatText());
     const std::lock_guard<std::mutex> guard(lock);
-    buffer.swap(converted);
+    buffer.assign(converted);  // within its capacity, the same memory again
     return buffer.c_str();
   } catch (...) {
     return nullptr;  // only a failed allocation throws, as when ToNarrow finds no room

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "flows/flow_test_support.h"
 #include "flows/image_flow.h"
+#include "flows/live_chat.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "llmbridge.h"
@@ -160,6 +162,79 @@ TEST_F(Exports, CallsFromSeveralThreadsAreSerialised) {
   }
   EXPECT_EQ(chats, kThreads * kCallsEach / 3);
   FreeAllJson();
+}
+
+std::string Delta(const std::string& content) {
+  return "data: {\"choices\": [{\"index\": 0, \"delta\": {\"content\": \"" + content + "\"}}]}\n\n";
+}
+
+class LiveExports : public Exports {
+ protected:
+  void TearDown() override {
+    chatcancel();
+    newchat();
+  }
+  int Start(const char* prompt) {
+    return chatstart(server_.Address().c_str(), "key", prompt, "50", "m1", "0.5");
+  }
+};
+
+TEST_F(LiveExports, NeverWaitBehindABlockingCall) {
+  ScriptedReply slow = HttpReply(200, kAnswer);
+  slow.delay_ms = 400;
+  server_.Script(slow);
+  const std::string address = server_.Address();
+  std::thread blocking([&] { chat(address.c_str(), "key", "Hi", "50", "m1", "0.5", "false"); });
+  while (server_.Requests().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(Start("meanwhile"), 0);
+  EXPECT_NE(chatpoll(), nullptr);
+  EXPECT_NE(chatstatus(), 1);
+  EXPECT_EQ(chatcancel(), 0);
+  blocking.join();
+  EXPECT_EQ(server_.Requests().size(), 1u);
+}
+
+TEST_F(LiveExports, ChatWaitsForARunningExchangeAndContinuesIt) {
+  server_.Script(EventStreamReply({Delta("Hello"), Delta(" there")}, 150));
+  server_.Script(HttpReply(200, kAnswer));
+  ASSERT_EQ(Start("Go on"), 1);
+  EXPECT_EQ(chatstatus(), 1);
+  EXPECT_TRUE(
+      Is(chat(server_.Address().c_str(), "key", "Next", "50", "m1", "0.5", "false"), kReply));
+  EXPECT_EQ(chatstatus(), 2);
+  EXPECT_TRUE(Is(chatpoll(), "Hello there"));
+  const std::string body = RequestBody(server_.Requests().at(1));
+  EXPECT_NE(body.find("[{\"role\": \"user\", \"content\": \"Go on\"},{\"role\": "
+                      "\"assistant\", \"content\": \"Hello there\"},{\"role\": \"user\", "
+                      "\"content\": \"Next\"}]"),
+            std::string::npos)
+      << body;
+}
+
+TEST_F(LiveExports, NewchatCancelsARunningExchange) {
+  server_.Script(EventStreamReply({Delta("Hello"), Delta(" there")}, 2000));
+  GetLibraryState().ConversationLog = u"{\"role\": \"user\", \"content\": \"earlier\"}";
+  ASSERT_EQ(Start("Go on"), 1);
+  EXPECT_EQ(newchat(), 0);
+  EXPECT_EQ(chatstatus(), 4);
+  EXPECT_EQ(GetLibraryState().ConversationLog, u"");
+}
+
+// Polling hands out one buffer per width, outside the heap of returned buffers.
+TEST_F(LiveExports, PollsReuseOneBufferPerWidth) {
+  server_.Script(EventStreamReply({Delta("caf\\u00e9")}));
+  ASSERT_EQ(Start("Go on"), 1);
+  WaitForLiveChat();
+  const void* returned = GetLibraryState().ReturnBuffer;
+  const char* first = chatpoll();
+  EXPECT_TRUE(Is(first, "caf\xE9") || Is(first, "caf\xC3\xA9")) << first;  // the ANSI code page
+  EXPECT_EQ(chatpoll(), first);
+  const llmbridge_wchar* wide = chatpollW();
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(std::u16string(wide, wide + 4), u"caf\u00e9");
+  EXPECT_EQ(wide[4], 0);
+  EXPECT_EQ(chatpollW(), wide);
+  EXPECT_EQ(GetLibraryState().ReturnBuffer, returned);
 }
 
 TEST_F(EveryAllocationFailing, ChatGivesADefinedResultAndAnEmptyConversation) {
