@@ -27,7 +27,13 @@ bool LoadedLibrary::Bind(LibraryExports& exports) {
   all = BindOne(*this, "checkdllversionW", exports.checkdllversionW, error_) && all;
   all = BindOne(*this, "newchat", exports.newchat, error_) && all;
   all = BindOne(*this, "lasterror", exports.lasterror, error_) && all;
-  return BindOne(*this, "lasterrorW", exports.lasterrorW, error_) && all;
+  all = BindOne(*this, "lasterrorW", exports.lasterrorW, error_) && all;
+  all = BindOne(*this, "chatstart", exports.chatstart, error_) && all;
+  all = BindOne(*this, "chatstartW", exports.chatstartW, error_) && all;
+  all = BindOne(*this, "chatstatus", exports.chatstatus, error_) && all;
+  all = BindOne(*this, "chatpoll", exports.chatpoll, error_) && all;
+  all = BindOne(*this, "chatpollW", exports.chatpollW, error_) && all;
+  return BindOne(*this, "chatcancel", exports.chatcancel, error_) && all;
 }
 
 }  // namespace llmbridge::host

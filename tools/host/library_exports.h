@@ -25,6 +25,14 @@ using VersionWFunction = WideText(LLMBRIDGE_CALL*)(void);
 using NewChatFunction = int(LLMBRIDGE_CALL*)(void);
 using LastErrorFunction = const char*(LLMBRIDGE_CALL*)(void);
 using LastErrorWFunction = WideText(LLMBRIDGE_CALL*)(void);
+using ChatStartFunction = int(LLMBRIDGE_CALL*)(const char*, const char*, const char*, const char*,
+                                               const char*, const char*);
+using ChatStartWFunction = int(LLMBRIDGE_CALL*)(WideText, WideText, WideText, WideText, WideText,
+                                                WideText);
+using ChatStatusFunction = int(LLMBRIDGE_CALL*)(void);
+using ChatPollFunction = const char*(LLMBRIDGE_CALL*)(void);
+using ChatPollWFunction = WideText(LLMBRIDGE_CALL*)(void);
+using ChatCancelFunction = int(LLMBRIDGE_CALL*)(void);
 
 struct LibraryExports {
   ChatFunction chat = nullptr;
@@ -39,6 +47,12 @@ struct LibraryExports {
   NewChatFunction newchat = nullptr;
   LastErrorFunction lasterror = nullptr;
   LastErrorWFunction lasterrorW = nullptr;
+  ChatStartFunction chatstart = nullptr;
+  ChatStartWFunction chatstartW = nullptr;
+  ChatStatusFunction chatstatus = nullptr;
+  ChatPollFunction chatpoll = nullptr;
+  ChatPollWFunction chatpollW = nullptr;
+  ChatCancelFunction chatcancel = nullptr;
 };
 
 // A loaded copy of the library, unloaded when this ends.
