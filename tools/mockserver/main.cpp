@@ -3,7 +3,10 @@
 //
 //   llmbridge-mockserver [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]
 //                        [--tls-cert FILE --tls-key FILE] [--fixtures DIR]
+//                        [--chunk-delay-ms N]
 //
+// A chat request with "stream": true is answered with server-sent events, one word per event,
+// each after --chunk-delay-ms milliseconds (default 0), so that a person can watch it arrive.
 // --request-log appends one line per request: method, path and body, byte for byte, so that tests
 // can check what a host really sent. --tls-cert and --tls-key (PEM files) serve HTTPS instead of
 // HTTP. --fixtures serves recorded answers of real providers: DIR/NAME/chat.json for a POST to
@@ -14,6 +17,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +25,8 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "mock_answers.h"
 
@@ -36,6 +42,7 @@ struct Options {
   std::string tls_cert;
   std::string tls_key;
   std::string fixtures;
+  int chunk_delay_ms = 0;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -56,6 +63,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.tls_key = argv[++i];
     else if (arg == "--fixtures")
       options.fixtures = argv[++i];
+    else if (arg == "--chunk-delay-ms")
+      options.chunk_delay_ms = std::stoi(argv[++i]);
     else
       return false;
   }
@@ -133,6 +142,27 @@ json ParseBody(const httplib::Request& request, httplib::Response& response) {
   return body;
 }
 
+// Streams the reply as server-sent events, waiting `delay_ms` before each; ends with "[DONE]".
+void AnswerStream(httplib::Response& response, const json& request, int delay_ms) {
+  auto events = std::make_shared<std::vector<std::string>>();
+  for (const auto& chunk : llmbridge::mock::ChatCompletionChunks(request))
+    events->push_back("data: " + chunk.dump() + "\n\n");
+  events->push_back("data: [DONE]\n\n");
+  response.status = 200;
+  response.set_header("Cache-Control", "no-cache");
+  response.set_chunked_content_provider(
+      "text/event-stream",
+      [events, delay_ms, next = size_t{0}](size_t, httplib::DataSink& sink) mutable {
+        if (next == events->size()) {
+          sink.done();
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+        const std::string& event = (*events)[next++];
+        return sink.write(event.data(), event.size());  // false when the client has gone
+      });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,7 +170,8 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,
                  "usage: %s [--port N] [--key KEY] [--port-file FILE] [--request-log FILE]\n"
-                 "       [--tls-cert FILE --tls-key FILE] [--fixtures DIR]\n",
+                 "       [--tls-cert FILE --tls-key FILE] [--fixtures DIR]\n"
+                 "       [--chunk-delay-ms N]\n",
                  argv[0]);
     return 2;
   }
@@ -187,7 +218,11 @@ int main(int argc, char** argv) {
                                               "invalid_request_error", "messages", nullptr));
           return;
         }
-        Answer(response, 200, llmbridge::mock::ChatCompletion(body));
+        const auto stream = body.find("stream");
+        if (stream != body.end() && stream->is_boolean() && stream->get<bool>())
+          AnswerStream(response, body, options.chunk_delay_ms);
+        else
+          Answer(response, 200, llmbridge::mock::ChatCompletion(body));
       });
 
   server.Get("/v1/models", [&](const httplib::Request& request, httplib::Response& response) {

@@ -77,6 +77,33 @@ nlohmann::ordered_json ChatCompletion(const nlohmann::json& request) {
   };
 }
 
+std::vector<nlohmann::ordered_json> ChatCompletionChunks(const nlohmann::json& request) {
+  const nlohmann::ordered_json whole = ChatCompletion(request);
+  const std::string reply = whole["choices"][0]["message"]["content"];
+  const auto chunk = [&](const nlohmann::ordered_json& delta, const nlohmann::json& finish) {
+    return nlohmann::ordered_json{
+        {"id", whole["id"]},
+        {"object", "chat.completion.chunk"},
+        {"created", whole["created"]},
+        {"model", whole["model"]},
+        {"system_fingerprint", whole["system_fingerprint"]},
+        {"choices",
+         {{{"index", 0}, {"delta", delta}, {"logprobs", nullptr}, {"finish_reason", finish}}}},
+    };
+  };
+  std::vector<nlohmann::ordered_json> chunks = {
+      chunk({{"role", "assistant"}, {"content", ""}, {"refusal", nullptr}}, nullptr)};
+  // One word per chunk, each with the space before it, as tokenisers cut text.
+  for (size_t start = 0; start < reply.size();) {
+    size_t end = reply.find(' ', start + 1);
+    if (end == std::string::npos) end = reply.size();
+    chunks.push_back(chunk({{"content", reply.substr(start, end - start)}}, nullptr));
+    start = end;
+  }
+  chunks.push_back(chunk(nlohmann::ordered_json::object(), "stop"));
+  return chunks;
+}
+
 nlohmann::ordered_json ModelList() {
   nlohmann::ordered_json data = nlohmann::ordered_json::array();
   for (const std::string& id : kModels) {

@@ -14,6 +14,11 @@ extern const std::vector<std::string> kModels;
 // turn and counts the turns it was sent.
 nlohmann::ordered_json ChatCompletion(const nlohmann::json& request);
 
+// The same reply as a stream, as the hosted API sends it when asked for "stream": true: one
+// chunk with the role, one per word of the reply, one with the finish reason; each is the data
+// of one server-sent event, and "[DONE]" follows them.
+std::vector<nlohmann::ordered_json> ChatCompletionChunks(const nlohmann::json& request);
+
 nlohmann::ordered_json ModelList();
 
 // An image answer: a revised prompt and a URL on this server.
