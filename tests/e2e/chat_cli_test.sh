@@ -2,7 +2,8 @@
 # The command-line host against the local mock server, through the real library:
 #   chat_cli_test.sh <llmbridge-mockserver> <command that runs llmbridge-chat...>
 set -uo pipefail
-source "$(dirname "$0")/mock_server.sh" "$1"
+mockserver=$1
+source "$(dirname "$0")/mock_server.sh" "$mockserver"
 shift
 chat=("$@")
 
@@ -28,3 +29,32 @@ expect "unknown model" "$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key
   "error: Api Error code: 404"
 expect "unreachable server" "$(printf 'Hi\n' | "${chat[@]}" --server 127.0.0.1:1 --key sk-mock 2>&1)" \
   "error: Api Error code: 0"
+
+# Ctrl-C while a reply streams in cancels that reply and keeps the session. Only where the program
+# runs natively: a signal to the emulator that runs a Windows build is not a console's Ctrl-C.
+if [ ${#chat[@]} -eq 1 ]; then
+  slow_port_file=$(mktemp)
+  "$mockserver" --key sk-mock --port-file "$slow_port_file" --chunk-delay-ms 300 >/dev/null &
+  slow_pid=$!
+  input=$(mktemp -u)
+  mkfifo "$input"
+  output=$(mktemp)
+  for _ in $(seq 100); do [ -s "$slow_port_file" ] && break; sleep 0.05; done
+  "${chat[@]}" --server "127.0.0.1:$(cat "$slow_port_file")" --key sk-mock <"$input" >"$output" &
+  chat_pid=$!
+  exec 3>"$input"
+  echo "one two three four five six" >&3
+  sleep 1
+  kill -INT $chat_pid
+  sleep 0.3
+  echo "again" >&3
+  exec 3>&-
+  wait $chat_pid
+  status=$?
+  kill $slow_pid
+  transcript=$(cat "$output")
+  rm -f "$slow_port_file" "$input" "$output"
+  [ $status -eq 0 ] || { echo "FAILED: exit status $status after a cancelled reply"; exit 1; }
+  expect "Ctrl-C cancels the streaming reply" "$transcript" " (cancelled)"
+  expect "and the session goes on" "$transcript" "assistant> You said: again."
+fi

@@ -21,4 +21,10 @@ bool ReadLine(std::string& line);
 // Writes UTF-8 text to `stream` (stdout or stderr) and flushes it.
 void Write(std::FILE* stream, const std::string& text);
 
+// Between the two calls, Ctrl-C no longer ends the program: it only marks an interrupt, which
+// TakeInterrupt reports once. Outside them Ctrl-C ends the program as usual.
+void BeginInterruptibleWait();
+void EndInterruptibleWait();
+bool TakeInterrupt();
+
 }  // namespace llmbridge::chat_cli

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cwchar>
 #include <iostream>
 
@@ -79,5 +80,27 @@ void Write(std::FILE* stream, const std::string& text) {
   DWORD written = 0;
   WriteConsoleW(handle, units.data(), static_cast<DWORD>(units.size()), &written, nullptr);
 }
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+// Ctrl-C and Ctrl-Break are taken; closing the console still ends the program.
+BOOL WINAPI MarkInterrupt(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  g_interrupted = true;
+  return TRUE;
+}
+
+}  // namespace
+
+void BeginInterruptibleWait() {
+  g_interrupted = false;
+  SetConsoleCtrlHandler(MarkInterrupt, TRUE);
+}
+
+void EndInterruptibleWait() { SetConsoleCtrlHandler(MarkInterrupt, FALSE); }
+
+bool TakeInterrupt() { return g_interrupted.exchange(false); }
 
 }  // namespace llmbridge::chat_cli

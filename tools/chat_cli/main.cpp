@@ -3,9 +3,11 @@
 // can show reaches the server intact.
 //
 //   llmbridge-chat [options] [chat | models | image PROMPT | version]
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console.h"
@@ -16,6 +18,7 @@ namespace {
 
 using llmbridge::chat_cli::ToUtf16;
 using llmbridge::chat_cli::ToUtf8;
+using llmbridge::chat_cli::WideString;
 using llmbridge::chat_cli::Write;
 using llmbridge::host::LibraryExports;
 
@@ -43,11 +46,13 @@ void PrintUsage(const char* program) {
                "  --max-tokens N       (default 256)\n"
                "  --temperature T      (default 0.7)\n"
                "  --size WxH           image size (default 1024x1024)\n"
-               "  --window             show the progress window during requests\n"
+               "  --window             show the progress window during requests (the reply\n"
+               "                       then arrives whole instead of streaming in)\n"
                "  --library PATH       the library to load (default: beside this program)\n"
                "chat reads one prompt per line from standard input; an empty line or the end\n"
                "of input ends the conversation, which the library keeps between turns; the\n"
-               "line /new starts a new conversation.\n",
+               "line /new starts a new conversation. Ctrl-C while a reply streams in cancels\n"
+               "it and keeps the session.\n",
                program);
 }
 
@@ -125,6 +130,52 @@ int Report(const LibraryExports& library, const char* label, const llmbridge_wch
   return failed ? 1 : 0;
 }
 
+// How often a streaming reply is polled, as a host's timer would.
+constexpr std::chrono::milliseconds kPollInterval{20};
+
+// Starts the turn as a live exchange and prints the reply as it streams in; Ctrl-C cancels it.
+// The text a poll returns belongs to the library until the next poll: it is copied at once.
+int StreamTurn(const LibraryExports& library, const WideString& server, const WideString& key,
+               const std::string& prompt, const WideString& max_tokens, const WideString& model,
+               const WideString& temperature) {
+  const int started = library.chatstartW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(),
+                                         max_tokens.c_str(), model.c_str(), temperature.c_str());
+  if (started != 1) {
+    Write(stderr, "error: the reply could not start\n");
+    ReportLastError(library);
+    return 1;
+  }
+  Write(stdout, "assistant> ");
+  std::string shown;
+  llmbridge::chat_cli::BeginInterruptibleWait();
+  int status = 1;
+  while ((status = library.chatstatus()) == 1) {
+    if (llmbridge::chat_cli::TakeInterrupt()) library.chatcancel();
+    const std::string text = ToUtf8(library.chatpollW());
+    // The reply grows at its end; a server that sends the whole message last may rewrite it.
+    if (text.compare(0, shown.size(), shown) == 0)
+      Write(stdout, text.substr(shown.size()));
+    else
+      Write(stdout, "\n" + text);
+    shown = text;
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  llmbridge::chat_cli::EndInterruptibleWait();
+  const std::string text = ToUtf8(library.chatpollW());
+  if (status == 3) {
+    Write(stdout, "\n");
+    Write(stderr, "error: " + text + "\n");
+    ReportLastError(library);
+    return 1;
+  }
+  if (text.compare(0, shown.size(), shown) == 0)
+    Write(stdout, text.substr(shown.size()));
+  else
+    Write(stdout, "\n" + text);
+  Write(stdout, status == 4 ? " (cancelled)\n" : "\n");
+  return 0;
+}
+
 int RunChat(const LibraryExports& library, const Options& options) {
   int status = 0;
   const auto server = ToUtf16(options.server), key = ToUtf16(options.key);
@@ -143,10 +194,14 @@ int RunChat(const LibraryExports& library, const Options& options) {
       Write(stdout, "(new conversation)\n");
       continue;
     }
-    status |= Report(
-        library, "assistant> ",
-        library.chatW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(), max_tokens.c_str(),
-                      model.c_str(), temperature.c_str(), window.c_str()));
+    if (options.window) {
+      status |= Report(
+          library, "assistant> ",
+          library.chatW(server.c_str(), key.c_str(), ToUtf16(prompt).c_str(), max_tokens.c_str(),
+                        model.c_str(), temperature.c_str(), window.c_str()));
+    } else {
+      status |= StreamTurn(library, server, key, prompt, max_tokens, model, temperature);
+    }
   }
   Write(stdout, "\n");
   return status;
