@@ -220,6 +220,38 @@ TEST_F(LiveExports, NewchatCancelsARunningExchange) {
   EXPECT_EQ(GetLibraryState().ConversationLog, u"");
 }
 
+// Polls from several threads while the exchange streams in and blocking calls parse answers of
+// their own: each poll sees a prefix of the reply, and every blocking call its own answer.
+TEST_F(LiveExports, PollsAndBlockingCallsRunBesideAStream) {
+  std::vector<std::string> pieces;
+  std::string whole;
+  for (int i = 0; i < 40; ++i) {
+    pieces.push_back(Delta("w" + std::to_string(i) + " "));
+    whole += "w" + std::to_string(i) + " ";
+  }
+  server_.Script(EventStreamReply(pieces, 5));
+  LoopbackServer models;
+  for (int i = 0; i < 10; ++i) models.Script(HttpReply(200, kAnswer));
+  ASSERT_EQ(Start("Go on"), 1);
+  std::atomic<int> unexpected{0};
+  std::vector<std::thread> pollers;
+  for (int t = 0; t < 2; ++t) {
+    pollers.emplace_back([&, t] {
+      while (chatstatus() == 1) {
+        const std::string text = t == 0 ? std::string(chatpoll()) : std::string();
+        if (whole.compare(0, text.size(), text) != 0) ++unexpected;
+      }
+    });
+  }
+  for (int i = 0; i < 10; ++i) {
+    if (!Is(getmodels(models.Address().c_str(), "key"), kModels)) ++unexpected;
+  }
+  for (std::thread& poller : pollers) poller.join();
+  WaitForLiveChat();
+  EXPECT_EQ(unexpected.load(), 0);
+  EXPECT_TRUE(Is(chatpoll(), whole.c_str()));
+}
+
 // Polling hands out one buffer per width, outside the heap of returned buffers.
 TEST_F(LiveExports, PollsReuseOneBufferPerWidth) {
   server_.Script(EventStreamReply({Delta("caf\\u00e9")}));
