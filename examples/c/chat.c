@@ -6,7 +6,8 @@
  *     chat.exe [--library PATH] [--server HOST:PORT] [--key KEY] [--model NAME]
  *
  * The library keeps the conversation between calls, so the second question can refer to the first;
- * newchat starts a new one.
+ * newchat starts a new one. The last turn is a live one: chatstartW returns at once, and a timer
+ * of the program's message loop polls the reply as it streams in, so its window stays responsive.
  */
 #include <stdio.h>
 #include <string.h>
@@ -23,6 +24,10 @@ typedef const wchar_t*(LLMBRIDGE_CALL* ChatFunction)(const wchar_t*, const wchar
 typedef const wchar_t*(LLMBRIDGE_CALL* GetModelsFunction)(const wchar_t*, const wchar_t*);
 typedef const wchar_t*(LLMBRIDGE_CALL* VersionFunction)(void);
 typedef int(LLMBRIDGE_CALL* NewChatFunction)(void);
+typedef int(LLMBRIDGE_CALL* ChatStartFunction)(const wchar_t*, const wchar_t*, const wchar_t*,
+                                              const wchar_t*, const wchar_t*, const wchar_t*);
+typedef int(LLMBRIDGE_CALL* StatusFunction)(void);
+typedef const wchar_t*(LLMBRIDGE_CALL* PollFunction)(void);
 
 /* GetProcAddress gives a generic function pointer; void (*)(void) is the type that casts to any
  * other function type without complaint. */
@@ -72,6 +77,59 @@ static void PrintModels(const wchar_t* models) {
   putchar('\n');
 }
 
+/* The live turn, as the window's timer sees it. */
+enum { kRunning = 1, kTimer = 1, kPollMs = 20 };
+static StatusFunction live_status;
+static PollFunction live_poll;
+static size_t live_shown;   /* how much of the reply is printed */
+static int live_ticks;      /* timer messages the loop dispatched while the reply streamed in */
+static int live_failed;
+
+/* Each tick prints what the reply gained; when it has ended, the loop is told to stop. The poll's
+ * text is the library's only until the next poll: it is printed (copied) at once. */
+static LRESULT CALLBACK LiveWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_TIMER) return DefWindowProcW(window, message, wparam, lparam);
+  ++live_ticks;
+  const int status = live_status();
+  const wchar_t* text = live_poll();
+  const size_t length = wcslen(text);
+  if (length >= live_shown) PrintText(stdout, text + live_shown, (int)(length - live_shown));
+  fflush(stdout);
+  live_shown = length;
+  if (status != kRunning) {
+    putchar('\n');
+    live_failed = IsError(text);
+    if (live_failed) PrintLine(stderr, "error: ", text);
+    KillTimer(window, kTimer);
+    PostQuitMessage(0);
+  }
+  return 0;
+}
+
+/* Runs a live turn: a message-only window with a timer, and a message loop until the reply has
+ * ended. Returns 0, or 1 after an error. */
+static int ChatLive(ChatStartFunction start, const wchar_t* server, const wchar_t* key,
+                    const wchar_t* question, const wchar_t* model) {
+  WNDCLASSW window_class = {0};
+  window_class.lpfnWndProc = LiveWindow;
+  window_class.hInstance = GetModuleHandleW(NULL);
+  window_class.lpszClassName = L"llmbridge-example-live";
+  RegisterClassW(&window_class);
+  HWND window = CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                NULL, window_class.hInstance, NULL);
+  if (window == NULL || start(server, key, question, L"200", model, L"0.7") != 1) {
+    fprintf(stderr, "error: Request Failed\n");
+    return 1;
+  }
+  fputs("live> ", stdout);
+  SetTimer(window, kTimer, kPollMs, NULL);
+  MSG message;
+  while (GetMessageW(&message, NULL, 0, 0) > 0) DispatchMessageW(&message);
+  DestroyWindow(window);
+  printf("(the message loop ran %d times while the reply streamed in)\n", live_ticks);
+  return live_failed;
+}
+
 /* A command-line argument (ASCII: an address, a key, a model name) as a wide string. */
 static const wchar_t* Widen(const char* text, wchar_t* buffer, int capacity) {
   if (MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, capacity) == 0) buffer[0] = L'\0';
@@ -106,8 +164,12 @@ int main(int argc, char** argv) {
   GetModelsFunction getmodels_export = (GetModelsFunction)Find(library, "getmodelsW");
   VersionFunction version_export = (VersionFunction)Find(library, "checkdllversionW");
   NewChatFunction newchat_export = (NewChatFunction)Find(library, "newchat");
+  ChatStartFunction chatstart_export = (ChatStartFunction)Find(library, "chatstartW");
+  live_status = (StatusFunction)Find(library, "chatstatus");
+  live_poll = (PollFunction)Find(library, "chatpollW");
   if (chat_export == NULL || getmodels_export == NULL || version_export == NULL ||
-      newchat_export == NULL) {
+      newchat_export == NULL || chatstart_export == NULL || live_status == NULL ||
+      live_poll == NULL) {
     fprintf(stderr, "error: %s lacks the llmbridge exports\n", library_path);
     return 2;
   }
@@ -144,6 +206,8 @@ int main(int argc, char** argv) {
     }
     PrintLine(stdout, "assistant> ", reply);
   }
+  if (status == 0)
+    status = ChatLive(chatstart_export, wide_server, wide_key, L"Stream this, please", wide_model);
   FreeLibrary(library);
   return status;
 }

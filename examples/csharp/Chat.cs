@@ -7,7 +7,8 @@
 // libllmbridge.so on the library path (LD_LIBRARY_PATH) elsewhere. The library keeps the
 // conversation between calls, so the second question can refer to the first; NewChat starts a new
 // one. The exports ending in W take and return UTF-16, which is what a .NET string holds, so any
-// language and any emoji arrive intact.
+// language and any emoji arrive intact. The last turn is a live one: StartLive returns at once and
+// the reply is polled as it streams in, as a timer in a host's window would.
 using System;
 using System.Runtime.InteropServices;
 using System.Text;
@@ -33,6 +34,17 @@ static class Llmbridge
     [DllImport(Library, EntryPoint = "newchat", CallingConvention = CallingConvention.StdCall)]
     static extern int NewChatExport();
 
+    [DllImport(Library, EntryPoint = "chatstartW", CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Unicode)]
+    static extern int ChatStartExport(string server, string key, string prompt, string maxTokens,
+                                      string model, string temperature);
+
+    [DllImport(Library, EntryPoint = "chatstatus", CallingConvention = CallingConvention.StdCall)]
+    static extern int ChatStatusExport();
+
+    // The poll's text is the library's only until the next poll: Text() copies it at once.
+    [DllImport(Library, EntryPoint = "chatpollW", CallingConvention = CallingConvention.StdCall)]
+    static extern IntPtr ChatPollExport();
+
     // Copies a UTF-16 result into a managed string.
     static string Text(IntPtr result) => Marshal.PtrToStringUni(result) ?? "";
 
@@ -51,6 +63,17 @@ static class Llmbridge
     public static string Version() => Text(CheckDllVersionExport());
 
     public static void NewChat() => NewChatExport();
+
+    public const int Running = 1;
+
+    public static bool StartLive(string server, string key, string prompt, int maxTokens,
+                                 string model, double temperature) =>
+        ChatStartExport(server, key, prompt, maxTokens.ToString(), model,
+                        temperature.ToString(System.Globalization.CultureInfo.InvariantCulture)) == 1;
+
+    public static int LiveStatus() => ChatStatusExport();
+
+    public static string Poll() => Text(ChatPollExport());
 
     public static bool IsError(string reply) =>
         reply == "Request Failed" || reply.StartsWith("Api Error code: ", StringComparison.Ordinal);
@@ -106,6 +129,28 @@ static class Program
                 Console.WriteLine("assistant> " + reply);
             }
         }
-        return 0;
+
+        if (!Llmbridge.StartLive(server, key, "Stream this, please", 200, model, 0.7))
+        {
+            Console.Error.WriteLine("error: Request Failed");
+            return 1;
+        }
+        Console.Write("live> ");
+        string shown = "";
+        for (;;)
+        {
+            int status = Llmbridge.LiveStatus();
+            string text = Llmbridge.Poll();
+            Console.Write(text.StartsWith(shown, StringComparison.Ordinal) ? text.Substring(shown.Length) : "\n" + text);
+            shown = text;
+            if (status != Llmbridge.Running)
+            {
+                Console.WriteLine();
+                if (!Llmbridge.IsError(text)) return 0;
+                Console.Error.WriteLine("error: " + text);
+                return 1;
+            }
+            System.Threading.Thread.Sleep(20);
+        }
     }
 }

@@ -6,7 +6,8 @@
 //
 // The library keeps the conversation between calls, so the second question can refer to the first;
 // newchat() starts a new one. The exports ending in W take and return UTF-16 text, so any language
-// and any emoji arrive intact.
+// and any emoji arrive intact. The last turn is a live one: chatstart() returns at once and a timer
+// polls the reply as it streams in, while Node's event loop stays free.
 'use strict';
 
 const koffi = require('koffi');
@@ -28,10 +29,38 @@ function load(path) {
                             'const char16_t *key)'),
     checkdllversion: library.func('const char16_t * __stdcall checkdllversionW(void)'),
     newchat: library.func('int __stdcall newchat(void)'),
+    chatstart: library.func('int __stdcall chatstartW(const char16_t *server, ' +
+                            'const char16_t *key, const char16_t *prompt, ' +
+                            'const char16_t *maxTokens, const char16_t *model, ' +
+                            'const char16_t *temperature)'),
+    chatstatus: library.func('int __stdcall chatstatus(void)'),
+    // The poll's text is the library's only until the next poll: koffi copies it at once.
+    chatpoll: library.func('const char16_t * __stdcall chatpollW(void)'),
   };
 }
 
 const isError = (reply) => reply === 'Request Failed' || reply.startsWith('Api Error code: ');
+
+const RUNNING = 1;
+
+// Streams a reply in, printing it as it grows; calls done(reply) once it has ended.
+function chatLive(llmbridge, options, question, done) {
+  const started = llmbridge.chatstart(options.server, options.key, question, '200', options.model,
+                                      '0.7');
+  if (started !== 1) return done('Request Failed');
+  process.stdout.write('live> ');
+  let shown = '';
+  const timer = setInterval(() => {
+    const status = llmbridge.chatstatus();
+    const text = llmbridge.chatpoll() || '';
+    process.stdout.write(text.startsWith(shown) ? text.slice(shown.length) : '\n' + text);
+    shown = text;
+    if (status === RUNNING) return;
+    clearInterval(timer);
+    process.stdout.write('\n');
+    done(text);
+  }, 20);
+}
 
 function main() {
   const { values: options } = parseArgs({
@@ -67,6 +96,12 @@ function main() {
       console.log('assistant>', reply);
     }
   }
+  chatLive(llmbridge, options, 'Stream this, please', (reply) => {
+    if (isError(reply)) {
+      console.error('error:', reply);
+      process.exitCode = 1;
+    }
+  });
   return 0;
 }
 

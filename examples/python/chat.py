@@ -4,12 +4,14 @@
     python3 chat.py [--library PATH] [--server HOST:PORT] [--key KEY] [--model NAME]
 
 The library keeps the conversation between calls, so the second question can refer to the first;
-newchat() starts a new one. The exports ending in W take and return UTF-16 text, so any language
+newchat() starts a new one. The last turn is a live one: chatstartW() returns at once and the
+reply is polled as it streams in, as a host's timer would. The exports ending in W take and return UTF-16 text, so any language
 and any emoji arrive intact. Strings the library returns belong to it: read them, never free them.
 """
 import argparse
 import ctypes
 import sys
+import time
 
 DEFAULT_LIBRARY = "llmbridge.dll" if sys.platform == "win32" else "./libllmbridge.so"
 
@@ -54,7 +56,36 @@ def load(path):
     library.checkdllversionW.restype = WideString
     library.newchat.argtypes = []
     library.newchat.restype = ctypes.c_int
+    library.chatstartW.argtypes = [WideString] * 6
+    library.chatstartW.restype = ctypes.c_int
+    library.chatstatus.argtypes = []
+    library.chatstatus.restype = ctypes.c_int
+    # A poll's text is the library's until the next poll: from_wide copies it at once.
+    library.chatpollW.argtypes = []
+    library.chatpollW.restype = WideString
     return library
+
+
+RUNNING, FINISHED = 1, 2
+
+
+def chat_live(library, args, question):
+    """Streams the reply in, printing it as it grows; returns the whole reply or the error."""
+    started = library.chatstartW(*(to_wide(text) for text in (
+        args.server, args.key, question, "200", args.model, "0.7")))
+    if started != 1:
+        return "Request Failed"
+    shown = ""
+    print("live> ", end="", flush=True)
+    while True:
+        status = library.chatstatus()
+        text = from_wide(library.chatpollW())
+        print(text[len(shown):] if text.startswith(shown) else "\n" + text, end="", flush=True)
+        shown = text
+        if status != RUNNING:
+            print()
+            return text
+        time.sleep(0.02)
 
 
 def chat(library, args, question):
@@ -96,6 +127,10 @@ def main():
                 print("error:", reply, file=sys.stderr)
                 return 1
             print("assistant>", reply)
+    reply = chat_live(library, args, "Stream this, please")
+    if is_error(reply):
+        print("error:", reply, file=sys.stderr)
+        return 1
     return 0
 
 

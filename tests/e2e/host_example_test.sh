@@ -23,6 +23,10 @@ expect "second turn remembers the first" "$output" \
 expect "the server received the Unicode question as a new conversation's only message" \
   "$(cat "$requests")" "\"messages\": [{\"role\": \"user\", \"content\": \"$unicode_sample\"}]}"
 expect "the Unicode reply came back whole" "$output" "assistant> You said: $unicode_sample."
+# Then a live turn of the same conversation, its reply streamed in and polled.
+expect "the live turn continued the conversation" "$output" \
+  "live> You said: Stream this, please. This is turn 2; you began with: $unicode_sample."
+expect "the live turn asked for a stream" "$(tail -n 1 "$requests")" "\"stream\": true"
 
 errors=$("${example[@]}" --server "$address" --key wrong 2>&1)
 status=$?
