@@ -2,7 +2,8 @@
 # Builds everything into build/ (or $LLMBRIDGE_BUILD_DIR):
 #   build/linux       libllmbridge.so and the tests
 #   build/linux-asan  the same with AddressSanitizer and UndefinedBehaviorSanitizer
-#   build/linux-tsan  the exports' tests (calls from several threads) with ThreadSanitizer
+#   build/linux-tsan  the exports' and the live exchanges' tests (calls from several threads) with
+#                     ThreadSanitizer
 #   build/win32       llmbridge.dll for 32-bit Windows (the product) and its tests
 #   build/win64       the same sources for 64-bit Windows, whose tests Wine runs natively
 #   build/fuzz        the JSON fuzzer (clang, libFuzzer)
@@ -62,7 +63,7 @@ timed_build() {
   echo "build: $dir took $((SECONDS - start)) s"
 }
 timed_build fuzz --target json_fuzzer
-timed_build linux-tsan --target api_tests
+timed_build linux-tsan --target api_tests flows_tests
 for dir in linux linux-asan win32 win64; do
   timed_build $dir
 done

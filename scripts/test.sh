@@ -83,8 +83,9 @@ done
 
 # Calls from several threads under ThreadSanitizer: only the exports' tests are built there.
 if selected linux-tsan; then
-  echo "=== tests: linux-tsan (the exports' tests)"
-  "$build/linux-tsan/bin/api_tests" --gtest_filter='Exports.*' || failed+=("linux-tsan")
+  echo "=== tests: linux-tsan (the exports' tests and the live exchanges)"
+  "$build/linux-tsan/bin/api_tests" --gtest_filter='Exports.*:LiveExports.*' || failed+=("linux-tsan")
+  "$build/linux-tsan/bin/flows_tests" --gtest_filter='LiveChat*' || failed+=("linux-tsan")
   stage_done "tests linux-tsan"
 fi
 
@@ -119,6 +120,8 @@ if selected bench; then
   "$build/linux/bin/large_answer_bench" || failed+=("bench")
   "$root/scripts/wine-run.sh" "$WINEPREFIX" /usr/lib/wine/wine \
     "$build/win32/bin/large_answer_bench.exe" || failed+=("bench")
+  echo "=== live calls benchmark (build/linux, RelWithDebInfo)"
+  "$build/linux/bin/live_bench" "$build/linux/bin/libllmbridge.so" || failed+=("bench")
   stage_done "benchmarks"
 fi
 
