@@ -200,6 +200,7 @@ int32_t StartLiveChat(const ChatArguments& arguments) {
     live.status = previous_status;
     live.text = std::move(previous_text);
     live.failure = u"The library could not start a thread for the exchange";
+    live.ended.notify_all();  // a cancel that came meanwhile waits for the status to change
     return -1;
   }
   if (live.status == LiveStatus::kRunning) {
