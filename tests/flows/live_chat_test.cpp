@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProviderStream{"stream_router.txt", u"Hello there!"},
         ProviderStream{"stream_vllm.txt", u"Three letters."},
         ProviderStream{"stream_whole_message.txt", u"The whole message, as sent at the end."}),
-    [](const auto& info) {
-      std::string name = info.param.fixture;
+    [](const auto& case_info) {
+      std::string name = case_info.param.fixture;
       name = name.substr(7, name.find('.') - 7);  // between "stream_" and ".txt"
       return name;
     });

@@ -74,7 +74,7 @@ TEST_P(EventStreamCases, GiveTheSameEventsWhereverTheStreamIsCut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EventStream, EventStreamCases, ::testing::ValuesIn(StreamCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& case_info) { return std::string(case_info.param.name); });
 
 // Providers' recorded streams: as many events whichever two pieces they arrive in.
 TEST(EventStream, ProviderStreamsGiveTheirEventsWhereverCut) {
