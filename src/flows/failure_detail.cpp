@@ -22,12 +22,12 @@ Text ReasonPhrase(const HttpRequest& request) {
 
 }  // namespace
 
-Text FailureDetail(HttpRequest& request, const Text& api_key) {
+Text FailureDetail(HttpRequest& request, const Text& api_key, int32_t slot) {
   if (request.StatusCode == 0) {
     const Text message = HttpRequestInfo(request, kHttpErrorMessage);
     return WithoutKey(message.empty() ? u"no answer arrived" : message, api_key);
   }
-  Text message = ServerMessage(ResponseBodyBytes(request));
+  Text message = ServerMessage(ResponseBodyBytes(request), slot);
   if (message.empty()) message = ReasonPhrase(request);
   if (message.empty()) message = u"the server sent no message";
   return WithoutKey(u"HTTP " + FormatInteger(request.StatusCode) + u": " + message, api_key);

@@ -12,6 +12,7 @@
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
+#include "flows/server_message.h"
 #include "http/event_stream.h"
 #include "http/http_request.h"
 #include "http/live_transfer.h"
@@ -51,6 +52,7 @@ struct StreamState {
   Text reply;
   size_t published = 0;   // how much of `reply` the exports' text holds
   bool replaced = false;  // `reply` was replaced, not only extended, since it was published
+  Text error_message;     // the message of an event or answer that reported an error
   bool out_of_memory = false;
 };
 
@@ -77,7 +79,11 @@ JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
 // so) replaces it. Reasoning deltas, usage, "[DONE]" and events that are not JSON add nothing.
 void ReadEvent(std::string_view data, StreamState& stream) {
   if (data == "[DONE]") return;
-  JsonValue* choice = FirstChoice(ParseIntoLiveSlot(data, stream));
+  JsonValue* root = ParseIntoLiveSlot(data, stream);
+  // Some servers report a refused request as an event of its own, with status 200.
+  const Text error = ErrorMemberMessage(root);
+  if (!error.empty()) stream.error_message = error;
+  JsonValue* choice = FirstChoice(root);
   JsonValue* delta = choice == nullptr ? nullptr : FindMember(*choice, u"delta");
   if (delta != nullptr) {
     if (JsonValue* content = StringMember(delta, u"content"))
@@ -115,6 +121,7 @@ Text FinalReply(HttpRequest& request, StreamState& stream) {
   JsonValue* root = ParseIntoLiveSlot(ResponseBodyBytes(request), stream);
   Text reply;
   if (!stream.base_url || !ReadDocumentedContent(root, reply)) reply = ContentOf(root);
+  stream.error_message = ErrorMemberMessage(root);
   return reply;
 }
 
@@ -131,11 +138,13 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
     } else if (!TextsEqual(code, u"200")) {
       status = LiveStatus::kFailed;
       text = ApiErrorText(code);
-      failure = FailureDetail(request, stream.api_key);
+      failure = FailureDetail(request, stream.api_key, kLiveChatSlot);
     } else {
       status = LiveStatus::kFinished;
       text = FinalReply(request, stream);
       if (stream.out_of_memory) throw std::bad_alloc();
+      // As chat: an empty reply whose answer held an error gives lasterror its message.
+      if (text.empty()) failure = WithoutKey(stream.error_message, stream.api_key);
       settled = conversation;
       AppendAssistantTurn(settled, text);
     }

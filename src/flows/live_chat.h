@@ -19,8 +19,9 @@ enum class LiveStatus : int32_t {
   kCancelled = 4,  // the text received before the cancel
 };
 
-// The JSON slot the exchange's thread parses events into; the blocking flows use slot 0.
-constexpr int32_t kLiveChatSlot = 1;
+// The JSON slot the exchange's thread parses events and error answers into; the exports' calls
+// use slots 0 and 1.
+constexpr int32_t kLiveChatSlot = 2;
 
 // Starts an exchange continuing LibraryState.ConversationLog, which must be settled. Returns 1
 // when started, 0 when an exchange is still running (nothing is sent), -1 when it could not start

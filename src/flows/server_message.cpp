@@ -11,7 +11,6 @@ namespace llmbridge {
 namespace {
 
 // Error bodies are parsed here, so that the chat answer in slot 0 stays as it was.
-constexpr int32_t kErrorAnswerSlot = 1;
 
 // {"error": "text"} or {"error": {"message": "text"}}.
 Text ErrorMessage(JsonValue* object) {
@@ -109,8 +108,8 @@ Text Utf8Text(std::string_view bytes) {
 
 }  // namespace
 
-Text ServerMessage(std::string_view body) {
-  const Text json = JsonMessage(ParseAnswerInto(kErrorAnswerSlot, body));
+Text ServerMessage(std::string_view body, int32_t slot) {
+  const Text json = JsonMessage(ParseAnswerInto(slot, body));
   if (!json.empty()) return Bounded(json);
   // A page's title and first words come early: the rest of a huge page is never looked at.
   if (LooksLikeHtml(body)) return Bounded(Utf8Text(HtmlMessage(body.substr(0, 1 << 16))));

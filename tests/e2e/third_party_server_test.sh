@@ -35,7 +35,9 @@ expect "second turn sends the conversation" "$conversation" \
 
 errors=$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key wrong 2>&1)
 status=$?
-expect "refused key" "$errors" "error: Api Error code: 401"
+# Asked for a stream, mock-llm reports the refused key as an event of a 200 answer: the reply is
+# empty and the event's message is the error.
+expect "refused key" "$errors" "error: Incorrect API key provided."
 [ $status -eq 1 ] || { echo "FAILED: exit status $status for an error result"; exit 1; }
 expect "unknown model" "$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key sk-third-party \
-  --model no-such-model 2>&1)" "error: Api Error code: 404"
+  --model no-such-model 2>&1)" "error: The model does not exist."

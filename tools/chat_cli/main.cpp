@@ -173,7 +173,11 @@ int StreamTurn(const LibraryExports& library, const WideString& server, const Wi
   else
     Write(stdout, "\n" + text);
   Write(stdout, status == 4 ? " (cancelled)\n" : "\n");
-  return 0;
+  // A reply that brought nothing but an error (some servers report one as an event of a stream
+  // whose status was 200) counts as a failure.
+  const bool only_an_error = text.empty() && !ToUtf8(library.lasterrorW()).empty();
+  ReportLastError(library);
+  return only_an_error ? 1 : 0;
 }
 
 int RunChat(const LibraryExports& library, const Options& options) {
