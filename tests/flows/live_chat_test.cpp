@@ -146,6 +146,19 @@ TEST_F(LiveChatFlow, FailuresGiveChatsErrorTextAndEmptyTheConversation) {
   }
 }
 
+// A refusal sent as an event of a 200 stream, as some servers send it: an empty reply whose
+// reason is the event's message, as chat gives for an answer that holds only an error.
+TEST_F(LiveChatFlow, AnErrorEventGivesAnEmptyReplyAndItsMessage) {
+  server_.Script(EventStreamReply(
+      {"data: {\"error\": {\"message\": \"Incorrect API token provided: key\", \"type\": "
+       "\"invalid_request_error\"}}\n\n"}));
+  ASSERT_EQ(Start(), 1);
+  WaitForLiveChat();
+  EXPECT_EQ(LiveChatStatus(), LiveStatus::kFinished);
+  EXPECT_EQ(LiveChatText(), u"");
+  EXPECT_EQ(LiveChatFailure(), u"Incorrect API token provided: ***");
+}
+
 TEST_F(LiveChatFlow, AStartWhileRunningSendsNothing) {
   server_.Script(EventStreamReply({Delta("a"), Delta("b")}, 200));
   ASSERT_EQ(Start(), 1);
