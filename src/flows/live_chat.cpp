@@ -70,8 +70,9 @@ JsonValue* StringMember(JsonValue* object, const Text& key) {
 // Parses `utf8` (no zero byte inside) into the exchange's slot; the root, or null.
 JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
   const std::string terminated(utf8.substr(0, utf8.find('\0')));
-  if (ParseUtf8Json(kLiveChatSlot, terminated) != 0) return GetJsonRoot(kLiveChatSlot);
-  if (LastJsonError().message == kJsonOutOfMemory) stream.out_of_memory = true;
+  JsonError error{};
+  if (ParseUtf8Json(kLiveChatSlot, terminated, &error) != 0) return GetJsonRoot(kLiveChatSlot);
+  if (error.code == JsonErrorCode::OutOfMemory) stream.out_of_memory = true;
   return nullptr;
 }
 
