@@ -103,7 +103,12 @@ if selected fuzz; then
   echo "=== fuzzing: json_fuzzer, 60 s"
   corpus="$build/fuzz/corpus"
   mkdir -p "$corpus"
-  cp "$root"/tests/fixtures/* "$corpus"/
+  cp "$root"/tests/fixtures/*.* "$corpus"/
+  # Each provider's recorded answers too, named for their provider.
+  for answer in "$root"/tests/fixtures/providers/*/*.json; do
+    provider=$(basename "$(dirname "$answer")")
+    cp "$answer" "$corpus/$provider-$(basename "$answer")"
+  done
   if ! "$build/fuzz/bin/json_fuzzer" -max_total_time=60 -print_final_stats=1 "$corpus" >"$build/fuzz/run.log" 2>&1; then
     tail -n 40 "$build/fuzz/run.log"
     failed+=("fuzz")

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/never_destroyed.h"
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
 #include "flows/request_parts.h"
@@ -40,8 +41,8 @@ struct LiveChat {
 };
 
 LiveChat& Live() {
-  static auto* live = new LiveChat;
-  return *live;
+  static NeverDestroyed<LiveChat> live;
+  return live.get();
 }
 
 // What only the exchange's thread touches: the event reader and the reply it builds.

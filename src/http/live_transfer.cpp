@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/library_thread.h"
+#include "base/never_destroyed.h"
 
 namespace llmbridge {
 
@@ -28,8 +29,8 @@ struct RunningTransfers {
 };
 
 RunningTransfers& Running() {
-  static auto* running = new RunningTransfers;
-  return *running;
+  static NeverDestroyed<RunningTransfers> running;
+  return running.get();
 }
 
 }  // namespace
