@@ -4,6 +4,7 @@
 
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
+#include "flows/request_body.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
@@ -25,20 +26,32 @@ Text MaxTokensText(const Text& max_tokens) {
 
 // The request body. An empty temperature leaves its member out: "temperature": , is no JSON,
 // and servers refuse it. A base URL's body also leaves out an empty maximum, which reasoning
-// models refuse; a host address keeps sending it as 0.
-Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation) {
-  Text body = u"{";
+// models refuse; a host address keeps sending it as 0. The host's system message comes first in
+// "messages", before the conversation.
+Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation,
+              const HostOptions& options) {
+  RequestBody body(options.body);
   if (!base_url || !arguments.max_tokens.empty())
-    body += u"\"max_tokens\": " + MaxTokensText(arguments.max_tokens) + u", ";
-  body += u"\"model\": \"" + EscapeText(arguments.model) + u"\", ";
+    body.Add(u"max_tokens", MaxTokensText(arguments.max_tokens));
+  body.Add(u"model", u"\"" + EscapeText(arguments.model) + u"\"");
   // Placed as it is: hosts may pass more members through it.
-  if (!arguments.temperature.empty()) body += u"\"temperature\": " + arguments.temperature + u", ";
-  return body + u"\"stream\": false, \"n\": 1, \"messages\": [" + conversation + u"]}";
+  if (!arguments.temperature.empty()) body.Add(u"temperature", arguments.temperature);
+  body.Add(u"stream", u"false");
+  body.Add(u"n", u"1");
+  // Never the host's: the body option refuses "messages".
+  if (Text* messages = body.Member(u"messages")) {
+    *messages += u'[';
+    if (!options.system.empty())
+      *messages += u"{\"role\": \"system\", \"content\": \"" + EscapeText(options.system) + u"\"},";
+    *messages += conversation;
+    *messages += u']';
+  }
+  return body.Finish();
 }
 
 }  // namespace
 
-Text Chat(const ChatArguments& arguments) {
+Text Chat(const ChatArguments& arguments, const HostOptions& options) {
   LibraryState& state = GetLibraryState();
   state.LastError.clear();
   const bool base_url = IsBaseUrl(arguments.server_address);
@@ -50,13 +63,14 @@ Text Chat(const ChatArguments& arguments) {
   }
   const ProgressWindowScope window(arguments.show_window);
   const Text url = EndpointUrl(arguments.server_address, u"/chat/completions");
-  const HeaderMap headers = BearerHeaders(arguments.api_key, true);
+  const HeaderMap headers = BearerHeaders(arguments.api_key, true, options.headers);
 
   state.ConversationLog +=
       u"{\"role\": \"user\", \"content\": \"" + PreparePrompt(arguments.prompt) + u"\"}";
-  const Text body = ChatBody(arguments, base_url, state.ConversationLog);
+  const Text body = ChatBody(arguments, base_url, state.ConversationLog, options);
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body, 0, &headers);
+  HttpRequestPtr request =
+      OpenHttpRequest(kHttpPost, url, body, 0, &headers, ChosenTransfer(options, true));
   if (request == nullptr) {
     state.ConversationLog.clear();
     state.LastError = u"out of memory";

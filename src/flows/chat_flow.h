@@ -2,6 +2,7 @@
 // LibraryState.ConversationLog between calls.
 #pragma once
 
+#include "state/host_options.h"
 #include "text/text.h"
 
 namespace llmbridge {
@@ -18,6 +19,7 @@ struct ChatArguments {
 
 // Returns the reply, "Request Failed", or "Api Error code: <status>". A failed exchange empties
 // the conversation; a "200" answer without content still counts as a turn, with an empty reply.
-Text Chat(const ChatArguments& arguments);
+// `options` are the host's options as they stood when the call began.
+Text Chat(const ChatArguments& arguments, const HostOptions& options = HostOptions());
 
 }  // namespace llmbridge

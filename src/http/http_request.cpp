@@ -6,12 +6,15 @@
 #include <cctype>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "http/header_map.h"
 #include "http/http_option_observer.h"
 #include "http/http_settings.h"
+#include "http/system_proxy.h"
+#include "http/url_origin.h"
 #include "text/allocation_failure.h"
 #include "text/checked_size.h"
 #include "text/narrow_text.h"
@@ -57,6 +60,52 @@ std::string HeaderPart(const Text& text) {
 size_t StoreReceivedData(char* bytes, size_t size, size_t count, void* buffer) {
   const size_t total = size * count;
   return static_cast<ReceiveBuffer*>(buffer)->Append(bytes, total) ? total : 0;
+}
+
+// Receives the response headers of a request that must keep the host's header lines on its
+// origin: stores them as StoreReceivedData does and ends the transfer (by refusing the line) at
+// a redirect whose Location leads to another scheme, host or port. libcurl itself holds back only
+// Authorization and Cookie there.
+struct OriginBoundHeaders {
+  ReceiveBuffer& head;
+  const std::string& url;
+  std::string origin;
+  bool in_redirect = false;
+  std::string refused_location;
+};
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view lower_prefix) {
+  return text.size() >= lower_prefix.size() &&
+         std::equal(lower_prefix.begin(), lower_prefix.end(), text.begin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+// False when `line` is the Location of a redirect that leaves the origin.
+bool ReadsAsSameOrigin(OriginBoundHeaders& receiver, std::string_view line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  if (StartsWithIgnoringCase(line, "http/")) {
+    const size_t space = line.find(' ');
+    receiver.in_redirect = space != std::string_view::npos && line.substr(space + 1, 1) == "3";
+  } else if (receiver.in_redirect && StartsWithIgnoringCase(line, "location:")) {
+    const std::string_view location = line.substr(9);
+    if (LocationOrigin(receiver.url, location) != receiver.origin) {
+      receiver.refused_location = std::string(location.substr(location.find_first_not_of(" \t")));
+      return false;
+    }
+  }
+  return true;
+}
+
+size_t StoreHeaderOnOrigin(char* bytes, size_t size, size_t count, void* data) {
+  auto& receiver = *static_cast<OriginBoundHeaders*>(data);
+  const size_t total = size * count;
+  if (!receiver.head.Append(bytes, total)) return 0;
+  try {
+    return ReadsAsSameOrigin(receiver, std::string_view(bytes, total)) ? total : 0;
+  } catch (...) {
+    return 0;  // no room to compare: the transfer ends as when the line cannot be stored
+  }
 }
 
 // Whether the observer, if any, lets the transfer go ahead with this option.
@@ -168,8 +217,14 @@ void PerformHttpTransfer(HttpRequest& request) {
   // a redirect that made libcurl drop the body.
   if (request.Method != kHttpPost)
     transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
-  transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
-  transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
+  OriginBoundHeaders origin_bound{request.ResponseHead, url, UrlOrigin(url), false, {}};
+  if (request.Choices.headers_stay_on_origin) {
+    transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreHeaderOnOrigin);
+    transfer.SetData(CURLOPT_HEADERDATA, &origin_bound);
+  } else {
+    transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
+    transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
+  }
   transfer.SetErrorBuffer();
   transfer.SetNumber(CURLOPT_CONNECTTIMEOUT_MS, request.ConnectTimeoutMs);
   transfer.SetNumber(CURLOPT_TIMEOUT_MS, request.TransferTimeoutMs);
@@ -188,6 +243,21 @@ void PerformHttpTransfer(HttpRequest& request) {
   // servers cannot be reached (locked-down networks, some proxies); best effort checks
   // revocation wherever the answer can be had. OpenSSL ignores the flag.
   transfer.SetNumber(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
+  // The host's proxy option: "none" is an empty proxy, which libcurl takes as a direct
+  // connection whatever the environment says; a proxy URL is used for every host, loopback
+  // included, hence the empty no-proxy list.
+  const Text& proxy_choice = request.Choices.proxy;
+  std::optional<std::string> proxy;
+  if (proxy_choice == u"system")
+    proxy = SystemProxyFor(url);
+  else if (proxy_choice == u"none")
+    proxy = std::string();
+  else if (!proxy_choice.empty())
+    proxy = EncodeText(proxy_choice, NarrowEncoding::Utf8);
+  if (proxy) {
+    transfer.SetData(CURLOPT_PROXY, proxy->c_str());
+    if (!proxy->empty()) transfer.SetData(CURLOPT_NOPROXY, "");
+  }
 
   const CURLcode result =
       transfer.failure() != CURLE_OK ? transfer.failure() : curl_easy_perform(transfer.handle());
@@ -206,6 +276,14 @@ void PerformHttpTransfer(HttpRequest& request) {
     if (result == CURLE_UNSUPPORTED_PROTOCOL && IsHttpsUrl(url))
       request.ErrorMessage =
           u"refused a redirect from https to plain http: " + request.ErrorMessage;
+    if (!origin_bound.refused_location.empty())
+      request.ErrorMessage =
+          u"refused a redirect to another origin, which the header option's lines must not "
+          u"reach: " +
+          FromNarrow(origin_bound.refused_location.c_str(), -1, NarrowEncoding::Utf8);
+    if (result == CURLE_OPERATION_TIMEDOUT && request.Choices.timeout_ms != 0)
+      request.ErrorMessage = u"timed out after " + request.Choices.timeout +
+                             u" s (the timeout option): " + request.ErrorMessage;
   }
 }
 
@@ -223,7 +301,7 @@ Text BufferText(const ReceiveBuffer& buffer) {
 void SetHttpOptionObserver(HttpOptionObserver observer) { OptionObserver() = std::move(observer); }
 
 HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                               const HeaderMap* headers) {
+                               const HeaderMap* headers, const TransferChoices& choices) {
   const std::string body_bytes = EncodeText(body, NarrowEncoding::Utf8);
   HttpRequestPtr request(new (std::nothrow) HttpRequest);
   if (request == nullptr) return nullptr;
@@ -235,7 +313,9 @@ HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body
   request->BodyLength = CheckedLength(body_bytes.size());
   request->Headers = headers;
   request->ConnectTimeoutMs = GetHttpSettings().ConnectTimeoutMs;
-  request->TransferTimeoutMs = GetHttpSettings().TransferTimeoutMs;
+  request->TransferTimeoutMs =
+      choices.timeout_ms != 0 ? choices.timeout_ms : GetHttpSettings().TransferTimeoutMs;
+  request->Choices = choices;
   PerformHttpTransfer(*request);
   request->Body = nullptr;  // the bytes end with this call
   return request;

@@ -27,6 +27,18 @@ enum HttpInfoKind : int32_t {
   kHttpResponseHeaders = 3,  // every header line of every response, redirects included
 };
 
+// What a host's options change in one transfer; the defaults change nothing.
+struct TransferChoices {
+  int32_t timeout_ms = 0;  // the whole transfer's limit; 0: the settings' (none)
+  Text timeout;            // that limit as the host wrote it, in seconds, for the error message
+  // Empty: libcurl's default (the environment's variables); "none": direct; "system": the
+  // platform's settings (system_proxy.h); otherwise the proxy's URL, used for every host.
+  Text proxy;
+  // The request carries the host's own header lines, which must never reach another scheme,
+  // host or port: a redirect there ends the transfer instead of being followed.
+  bool headers_stay_on_origin = false;
+};
+
 struct HttpRequest {
   Text Url;
   Text UserAgent;
@@ -37,6 +49,7 @@ struct HttpRequest {
   const HeaderMap* Headers = nullptr;
   int32_t ConnectTimeoutMs = 0;
   int32_t TransferTimeoutMs = 0;
+  TransferChoices Choices;
   ReceiveBuffer Response;      // body bytes, in the BlockHeap
   ReceiveBuffer ResponseHead;  // header bytes, in the BlockHeap
   int32_t StatusCode = 0;      // stays 0 unless the transfer succeeds
@@ -50,7 +63,8 @@ using HttpRequestPtr = std::unique_ptr<HttpRequest>;
 // the request record itself cannot be made. `headers` may be null and must outlive the call.
 // Only flags 0 are supported: synchronous, redirects followed, libcurl's TLS defaults.
 HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                               const HeaderMap* headers);
+                               const HeaderMap* headers,
+                               const TransferChoices& choices = TransferChoices());
 
 // Reads an outcome of the request as text; unknown kinds give the empty text.
 Text HttpRequestInfo(const HttpRequest& request, int32_t kind);

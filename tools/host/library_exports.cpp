@@ -27,7 +27,9 @@ bool LoadedLibrary::Bind(LibraryExports& exports) {
   all = BindOne(*this, "checkdllversionW", exports.checkdllversionW, error_) && all;
   all = BindOne(*this, "newchat", exports.newchat, error_) && all;
   all = BindOne(*this, "lasterror", exports.lasterror, error_) && all;
-  return BindOne(*this, "lasterrorW", exports.lasterrorW, error_) && all;
+  all = BindOne(*this, "lasterrorW", exports.lasterrorW, error_) && all;
+  all = BindOne(*this, "setoption", exports.setoption, error_) && all;
+  return BindOne(*this, "setoptionW", exports.setoptionW, error_) && all;
 }
 
 }  // namespace llmbridge::host

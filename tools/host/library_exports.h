@@ -25,6 +25,8 @@ using VersionWFunction = WideText(LLMBRIDGE_CALL*)(void);
 using NewChatFunction = int(LLMBRIDGE_CALL*)(void);
 using LastErrorFunction = const char*(LLMBRIDGE_CALL*)(void);
 using LastErrorWFunction = WideText(LLMBRIDGE_CALL*)(void);
+using SetOptionFunction = int(LLMBRIDGE_CALL*)(const char*, const char*);
+using SetOptionWFunction = int(LLMBRIDGE_CALL*)(WideText, WideText);
 
 struct LibraryExports {
   ChatFunction chat = nullptr;
@@ -39,6 +41,8 @@ struct LibraryExports {
   NewChatFunction newchat = nullptr;
   LastErrorFunction lasterror = nullptr;
   LastErrorWFunction lasterrorW = nullptr;
+  SetOptionFunction setoption = nullptr;
+  SetOptionWFunction setoptionW = nullptr;
 };
 
 // A loaded copy of the library, unloaded when this ends.
