@@ -165,7 +165,10 @@ class StrictJsonReader {
     if (At(u'-')) ++pos_;
     if (At(u'0')) {
       ++pos_;
-      if (pos_ < text_.size() && IsDigit(text_[pos_])) return Fail(u"a number has a leading zero");
+      if (pos_ < text_.size() && IsDigit(text_[pos_])) {
+        --pos_;  // the problem is the zero
+        return Fail(u"a number has a leading zero");
+      }
     } else if (pos_ < text_.size() && IsDigit(text_[pos_])) {
       while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
     } else {
