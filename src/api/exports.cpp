@@ -56,7 +56,7 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
                                   Strings::Argument(prompt),        Strings::Argument(maxTokens),
                                   Strings::Argument(model),         Strings::Argument(temperature),
                                   Strings::Argument(showWindow)};
-    const HostString<Strings> reply = Strings::Result(Chat(arguments));
+    const HostString<Strings> reply = Strings::Result(Chat(arguments, SnapshotHostOptions()));
     // A reply the host never received ends the conversation, as any failed exchange does.
     if (reply == nullptr) {
       GetLibraryState().ConversationLog.clear();

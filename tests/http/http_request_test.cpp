@@ -337,12 +337,8 @@ TEST(HttpRequest, RedirectsKeepTheHostsHeadersOnTheirOrigin) {
     bool followed;
   };
   const std::vector<Case> cases = {
-      {"/moved", true},
-      {"http://=/moved", true},
-      {"HTTP://=/moved", true},
-      {"http://@/moved", false},
-      {"//@/moved", false},
-      {"https://=/moved", false},
+      {"/moved", true},          {"http://=/moved", true}, {"HTTP://=/moved", true},
+      {"http://@/moved", false}, {"//@/moved", false},     {"https://=/moved", false},
   };
   HeaderMap headers(512);
   headers.SetHeader(u"api-key", u"k1");
