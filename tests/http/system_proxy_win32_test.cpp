@@ -19,7 +19,7 @@ using testing::LoopbackServer;
 constexpr wchar_t kInternetSettings[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-// Sets the three values for the test and restores each one (or its absence) at the end.
+// Sets the values for the test and restores each one (or its absence) at the end.
 class InternetSettings {
  public:
   InternetSettings() {
@@ -38,6 +38,10 @@ class InternetSettings {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kInternetSettings, value.name);
     }
   }
+  void SetScript(const std::wstring& url) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kInternetSettings, L"AutoConfigURL", REG_SZ, url.c_str(),
+                    static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
+  }
   void Set(DWORD enabled, const std::wstring& server, const std::wstring& bypass) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kInternetSettings, L"ProxyEnable", REG_DWORD, &enabled,
                     sizeof enabled);
@@ -55,7 +59,7 @@ class InternetSettings {
     DWORD size = 0;
     BYTE data[2048] = {};
   };
-  Saved saved_[3] = {{L"ProxyEnable"}, {L"ProxyServer"}, {L"ProxyOverride"}};
+  Saved saved_[4] = {{L"ProxyEnable"}, {L"ProxyServer"}, {L"ProxyOverride"}, {L"AutoConfigURL"}};
 };
 
 std::wstring WideAscii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -87,6 +91,30 @@ TEST(SystemProxy, TheUsersStaticSettingsChooseTheWay) {
 
   settings.Set(0, proxy_address, L"");
   EXPECT_EQ(SystemProxyFor(url), "");
+}
+
+// An automatic configuration script, fetched and run by WinHTTP (Wine runs it too), comes before
+// the static settings; its answer is kept for the host.
+TEST(SystemProxy, AConfigurationScriptChoosesFirst) {
+  LoopbackServer script_server;
+  LoopbackServer proxy;
+  InternetSettings settings;
+  settings.Set(0, L"", L"");
+  settings.SetScript(WideAscii("http://" + script_server.Address() + "/proxy.pac"));
+  script_server.Script(
+      HttpReply(200,
+                "function FindProxyForURL(url, host) { return host == \"direct.example\" ? "
+                "\"DIRECT\" : \"PROXY " +
+                    proxy.Address() + "; DIRECT\"; }",
+                "Content-Type: application/x-ns-proxy-autoconfig\r\n"));
+  script_server.Script(HttpReply(200, "function FindProxyForURL(url, host) { return \"DIRECT\"; }",
+                                 "Content-Type: application/x-ns-proxy-autoconfig\r\n"));
+  EXPECT_EQ(SystemProxyFor("http://api.example/v1"), "http://" + proxy.Address());
+  EXPECT_EQ(SystemProxyFor("http://direct.example/v1"), "");
+  // The first host's answer is kept: the script is not fetched again for it.
+  const size_t fetched = script_server.Requests().size();
+  EXPECT_EQ(SystemProxyFor("http://api.example/other"), "http://" + proxy.Address());
+  EXPECT_EQ(script_server.Requests().size(), fetched);
 }
 
 }  // namespace
