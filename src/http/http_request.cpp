@@ -13,6 +13,7 @@
 #include "http/header_map.h"
 #include "http/http_option_observer.h"
 #include "http/http_settings.h"
+#include "http/origin_bound_headers.h"
 #include "http/system_proxy.h"
 #include "http/url_origin.h"
 #include "text/allocation_failure.h"
@@ -60,52 +61,6 @@ std::string HeaderPart(const Text& text) {
 size_t StoreReceivedData(char* bytes, size_t size, size_t count, void* buffer) {
   const size_t total = size * count;
   return static_cast<ReceiveBuffer*>(buffer)->Append(bytes, total) ? total : 0;
-}
-
-// Receives the response headers of a request that must keep the host's header lines on its
-// origin: stores them as StoreReceivedData does and ends the transfer (by refusing the line) at
-// a redirect whose Location leads to another scheme, host or port. libcurl itself holds back only
-// Authorization and Cookie there.
-struct OriginBoundHeaders {
-  ReceiveBuffer& head;
-  const std::string& url;
-  std::string origin;
-  bool in_redirect = false;
-  std::string refused_location;
-};
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view lower_prefix) {
-  return text.size() >= lower_prefix.size() &&
-         std::equal(lower_prefix.begin(), lower_prefix.end(), text.begin(), [](char a, char b) {
-           return a == std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
-// False when `line` is the Location of a redirect that leaves the origin.
-bool ReadsAsSameOrigin(OriginBoundHeaders& receiver, std::string_view line) {
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-  if (StartsWithIgnoringCase(line, "http/")) {
-    const size_t space = line.find(' ');
-    receiver.in_redirect = space != std::string_view::npos && line.substr(space + 1, 1) == "3";
-  } else if (receiver.in_redirect && StartsWithIgnoringCase(line, "location:")) {
-    const std::string_view location = line.substr(9);
-    if (LocationOrigin(receiver.url, location) != receiver.origin) {
-      receiver.refused_location = std::string(location.substr(location.find_first_not_of(" \t")));
-      return false;
-    }
-  }
-  return true;
-}
-
-size_t StoreHeaderOnOrigin(char* bytes, size_t size, size_t count, void* data) {
-  auto& receiver = *static_cast<OriginBoundHeaders*>(data);
-  const size_t total = size * count;
-  if (!receiver.head.Append(bytes, total)) return 0;
-  try {
-    return ReadsAsSameOrigin(receiver, std::string_view(bytes, total)) ? total : 0;
-  } catch (...) {
-    return 0;  // no room to compare: the transfer ends as when the line cannot be stored
-  }
 }
 
 // Whether the observer, if any, lets the transfer go ahead with this option.
