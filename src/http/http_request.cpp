@@ -14,6 +14,7 @@
 #include "http/http_option_observer.h"
 #include "http/http_settings.h"
 #include "http/origin_bound_headers.h"
+#include "http/proxy_login.h"
 #include "http/system_proxy.h"
 #include "http/url_origin.h"
 #include "text/allocation_failure.h"
@@ -212,6 +213,13 @@ void PerformHttpTransfer(HttpRequest& request) {
   if (proxy) {
     transfer.SetData(CURLOPT_PROXY, proxy->c_str());
     if (!proxy->empty()) transfer.SetData(CURLOPT_NOPROXY, "");
+    // A proxy that asks for a login gets the platform's (on Windows, the user's own through
+    // SSPI), unless the proxy URL carries credentials of its own.
+    const ProxyLogin login = PlatformProxyLogin();
+    if (!proxy->empty() && login.methods != 0 && proxy->find('@') == std::string::npos) {
+      transfer.SetNumber(CURLOPT_PROXYAUTH, static_cast<long>(login.methods));
+      transfer.SetData(CURLOPT_PROXYUSERPWD, login.credentials);
+    }
   }
 
   const CURLcode result =
