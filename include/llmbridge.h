@@ -118,6 +118,27 @@ LLMBRIDGE_API const char* LLMBRIDGE_CALL chatpoll(void);
 LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatpollW(void);
 LLMBRIDGE_API int LLMBRIDGE_CALL chatcancel(void);
 
+/* Sets a host option for every later call: 1 when set; 0, with the reason in lasterror and nothing
+ * changed, when the name is unknown or the value is refused. An empty value brings the option's
+ * default back. Options stay until changed or until the library is unloaded (newchat keeps them);
+ * each call works with the options as they stood when it began, and setoption never waits for a
+ * running call. The options (docs/hosts.md tells more):
+ *   system     a system message sent before the conversation in every chat request
+ *   body       a JSON object whose members join every chat request's body, taking the place of
+ *              members of the same name ("messages" and "stream" are refused)
+ *   imagebody  the same for imagen's request ("prompt" is refused)
+ *   header     header lines ("Name: value", separated by LF or CR LF) for chat, getmodels and
+ *              imageurl requests; never sent to the built-in image service or across a redirect
+ *              to another origin (such a redirect fails the call)
+ *   timeout    seconds for a whole exchange ("30", "2.5"); "0" means none
+ *   proxy      "none", "system" or a proxy URL ("http://host:port", "socks5h://host:port")
+ *   imageurl   a base URL for imagen ("http://127.0.0.1:8080/v1")
+ *   imagedir   an existing folder: images answered as b64_json are written there and imagen
+ *              returns the file's full path */
+LLMBRIDGE_API int LLMBRIDGE_CALL setoption(const char* name, const char* value);
+LLMBRIDGE_API int LLMBRIDGE_CALL setoptionW(const llmbridge_wchar* name,
+                                            const llmbridge_wchar* value);
+
 #ifdef __cplusplus
 }
 #endif

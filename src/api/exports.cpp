@@ -14,10 +14,12 @@
 #include "api/host_strings.h"
 #include "api/serialised_call.h"
 #include "flows/chat_flow.h"
+#include "flows/host_option_setting.h"
 #include "flows/image_flow.h"
 #include "flows/live_chat.h"
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
+#include "state/host_options.h"
 #include "state/library_state.h"
 #include "state/spare_memory.h"
 #include "text/block_heap.h"
@@ -64,7 +66,7 @@ HostString<Strings> ChatBody(HostString<Strings> serverAddress, HostString<Strin
                                   Strings::Argument(prompt),        Strings::Argument(maxTokens),
                                   Strings::Argument(model),         Strings::Argument(temperature),
                                   Strings::Argument(showWindow)};
-    const HostString<Strings> reply = Strings::Result(Chat(arguments));
+    const HostString<Strings> reply = Strings::Result(Chat(arguments, SnapshotHostOptions()));
     // A reply the host never received ends the conversation, as any failed exchange does.
     if (reply == nullptr) {
       GetLibraryState().ConversationLog.clear();
@@ -84,7 +86,8 @@ HostString<Strings> GetModelsBody(HostString<Strings> serverAddress, HostString<
   const SerialisedCall serialised;
   const SpareMemoryReleaseOnExit release;
   try {
-    return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey)));
+    return Strings::Result(ListModels(Strings::Argument(serverAddress), Strings::Argument(apiKey),
+                                      SnapshotHostOptions()));
   } catch (...) {
     RecordFailure(u"out of memory");
     return FallbackResult<Strings>(GetLibraryState().ModelList.c_str());  // the last list found
@@ -99,11 +102,32 @@ HostString<Strings> ImagenBody(HostString<Strings> apiKey, HostString<Strings> p
   try {
     const ImageArguments arguments{Strings::Argument(apiKey), Strings::Argument(prompt),
                                    Strings::Argument(imageSize), Strings::Argument(showWindow)};
-    return Strings::Result(GenerateImage(ImageEndpoint(), arguments));
+    return Strings::Result(GenerateImage(ImageEndpoint(), arguments, SnapshotHostOptions()));
   } catch (...) {
     RecordFailure(u"out of memory");
     return FallbackResult<Strings>(u"Request Failed");
   }
+}
+
+// A refused option's reason goes to lasterror, unless another thread's call holds the library:
+// setoption never waits behind a transfer, and that call's own outcome is then what lasterror
+// reports.
+void RecordRefusal(const char16_t* reason) noexcept {
+  const std::unique_lock<std::recursive_mutex> lock(ExportLock(), std::try_to_lock);
+  if (lock.owns_lock()) RecordFailure(reason);
+}
+
+// Runs without the export lock: the options have their own, held only while one is stored.
+template <typename Strings>
+int SetOptionBody(HostString<Strings> name, HostString<Strings> value) {
+  try {
+    Text reason;
+    if (SetHostOption(Strings::Argument(name), Strings::Argument(value), reason)) return 1;
+    RecordRefusal(reason.c_str());
+  } catch (...) {
+    RecordRefusal(u"out of memory");
+  }
+  return 0;
 }
 
 // A result made from a state text as it stands: the version, or the last failure's reason.
@@ -141,7 +165,8 @@ int ChatStartBody(HostString<Strings> serverAddress, HostString<Strings> apiKey,
     const int32_t started =
         StartLiveChat({Strings::Argument(serverAddress), Strings::Argument(apiKey),
                        Strings::Argument(prompt), Strings::Argument(maxTokens),
-                       Strings::Argument(model), Strings::Argument(temperature), u"false"});
+                       Strings::Argument(model), Strings::Argument(temperature), u"false"},
+                      SnapshotHostOptions());
     if (started == -1) GetLibraryState().LastError = LiveChatFailure();
     return started;
   } catch (...) {
@@ -263,5 +288,14 @@ LLMBRIDGE_API const llmbridge_wchar* LLMBRIDGE_CALL chatpollW(void) {
 }
 
 LLMBRIDGE_API int LLMBRIDGE_CALL chatcancel(void) { return CancelLiveChat() ? 1 : 0; }
+
+LLMBRIDGE_API int LLMBRIDGE_CALL setoption(const char* name, const char* value) {
+  return SetOptionBody<AnsiStrings>(name, value);
+}
+
+LLMBRIDGE_API int LLMBRIDGE_CALL setoptionW(const llmbridge_wchar* name,
+                                            const llmbridge_wchar* value) {
+  return SetOptionBody<WideStrings>(name, value);
+}
 
 }  // extern "C"

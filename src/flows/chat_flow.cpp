@@ -4,6 +4,7 @@
 
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
+#include "flows/request_body.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
@@ -25,18 +26,27 @@ Text MaxTokensText(const Text& max_tokens) {
 
 // The request body. An empty temperature leaves its member out: "temperature": , is no JSON,
 // and servers refuse it. A base URL's body also leaves out an empty maximum, which reasoning
-// models refuse; a host address keeps sending it as 0.
-// `stream` asks for the reply as server-sent events.
-Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation,
-              bool stream) {
-  Text body = u"{";
+// models refuse; a host address keeps sending it as 0. The host's system message comes first in
+// "messages", before the conversation. `stream` asks for the reply as server-sent events.
+Text ChatBody(const ChatArguments& arguments, bool base_url, const Text& conversation, bool stream,
+              const HostOptions& options) {
+  RequestBody body(options.body);
   if (!base_url || !arguments.max_tokens.empty())
-    body += u"\"max_tokens\": " + MaxTokensText(arguments.max_tokens) + u", ";
-  body += u"\"model\": \"" + EscapeText(arguments.model) + u"\", ";
+    body.Add(u"max_tokens", MaxTokensText(arguments.max_tokens));
+  body.Add(u"model", u"\"" + EscapeText(arguments.model) + u"\"");
   // Placed as it is: hosts may pass more members through it.
-  if (!arguments.temperature.empty()) body += u"\"temperature\": " + arguments.temperature + u", ";
-  body += stream ? u"\"stream\": true" : u"\"stream\": false";
-  return body + u", \"n\": 1, \"messages\": [" + conversation + u"]}";
+  if (!arguments.temperature.empty()) body.Add(u"temperature", arguments.temperature);
+  body.Add(u"stream", stream ? u"true" : u"false");
+  body.Add(u"n", u"1");
+  // Never the host's: the body option refuses "messages".
+  if (Text* messages = body.Member(u"messages")) {
+    *messages += u'[';
+    if (!options.system.empty())
+      *messages += u"{\"role\": \"system\", \"content\": \"" + EscapeText(options.system) + u"\"},";
+    *messages += conversation;
+    *messages += u']';
+  }
+  return body.Finish();
 }
 
 }  // namespace
@@ -50,10 +60,11 @@ Text ChatArgumentsProblem(const ChatArguments& arguments) {
   return Text();
 }
 
-ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream) {
+ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream,
+                             const HostOptions& options) {
   return {EndpointUrl(arguments.server_address, u"/chat/completions"),
-          BearerHeaders(arguments.api_key, true),
-          ChatBody(arguments, IsBaseUrl(arguments.server_address), messages, stream)};
+          BearerHeaders(arguments.api_key, true, options.headers),
+          ChatBody(arguments, IsBaseUrl(arguments.server_address), messages, stream, options)};
 }
 
 Text UserTurn(const Text& prompt) {
@@ -67,7 +78,7 @@ void AppendAssistantTurn(Text& conversation, const Text& reply) {
   conversation += u"\"},";
 }
 
-Text Chat(const ChatArguments& arguments) {
+Text Chat(const ChatArguments& arguments, const HostOptions& options) {
   LibraryState& state = GetLibraryState();
   state.LastError = ChatArgumentsProblem(arguments);
   if (!state.LastError.empty()) return u"Request Failed";
@@ -75,9 +86,10 @@ Text Chat(const ChatArguments& arguments) {
   const ProgressWindowScope window(arguments.show_window);
 
   state.ConversationLog += UserTurn(arguments.prompt);
-  const ChatRequestParts parts = ChatRequest(arguments, state.ConversationLog, false);
+  const ChatRequestParts parts = ChatRequest(arguments, state.ConversationLog, false, options);
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, parts.url, parts.body, 0, &parts.headers);
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, parts.url, parts.body, 0, &parts.headers,
+                                           ChosenTransfer(options, true));
   if (request == nullptr) {
     state.ConversationLog.clear();
     state.LastError = u"out of memory";

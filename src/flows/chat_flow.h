@@ -3,6 +3,7 @@
 #pragma once
 
 #include "http/header_map.h"
+#include "state/host_options.h"
 #include "text/text.h"
 
 namespace llmbridge {
@@ -29,8 +30,10 @@ struct ChatRequestParts {
 Text ChatArgumentsProblem(const ChatArguments& arguments);
 
 // The request of one exchange whose "messages" array holds `messages` (the conversation with the
-// new user turn at its end). `stream` asks the server to send the reply as server-sent events.
-ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream);
+// new user turn at its end), shaped by the host's `options`. `stream` asks the server to send the
+// reply as server-sent events.
+ChatRequestParts ChatRequest(const ChatArguments& arguments, const Text& messages, bool stream,
+                             const HostOptions& options);
 
 // The conversation's turns: the user turn a prompt adds before the request, and the assistant
 // turn a reply adds after a successful answer (with its leading and trailing comma).
@@ -39,6 +42,7 @@ void AppendAssistantTurn(Text& conversation, const Text& reply);
 
 // Returns the reply, "Request Failed", or "Api Error code: <status>". A failed exchange empties
 // the conversation; a "200" answer without content still counts as a turn, with an empty reply.
-Text Chat(const ChatArguments& arguments);
+// `options` are the host's options as they stood when the call began.
+Text Chat(const ChatArguments& arguments, const HostOptions& options = HostOptions());
 
 }  // namespace llmbridge

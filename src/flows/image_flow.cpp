@@ -2,8 +2,11 @@
 
 #include "base/build_facts.h"
 #include "flows/failure_detail.h"
+#include "flows/image_saving.h"
+#include "flows/request_body.h"
 #include "flows/request_parts.h"
 #include "flows/response_walkers.h"
+#include "flows/server_address.h"
 #include "http/http_request.h"
 #include "state/library_state.h"
 
@@ -11,6 +14,11 @@ namespace llmbridge {
 
 namespace {
 Text g_endpoint_override;
+
+const std::vector<OptionHeader>& NoOptionHeaders() {
+  static const std::vector<OptionHeader> none;
+  return none;
+}
 }  // namespace
 
 void OverrideImageEndpoint(const Text& endpoint) { g_endpoint_override = endpoint; }
@@ -19,15 +27,24 @@ Text ImageEndpoint() {
   return g_endpoint_override.empty() ? Text(kImageEndpoint) : g_endpoint_override;
 }
 
-Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
+Text GenerateImage(const Text& endpoint, const ImageArguments& arguments,
+                   const HostOptions& options) {
   LibraryState& state = GetLibraryState();
   state.LastError.clear();
   const ProgressWindowScope window(arguments.show_window);
-  const HeaderMap headers = BearerHeaders(arguments.api_key, true);
-  const Text body = u"{\"prompt\": \"" + PreparePrompt(arguments.prompt) +
-                    u"\", \"n\": 1, \"size\": \"" + arguments.image_size + u"\"}";
+  // The host's header lines go only to its own image server: a key meant for one provider must
+  // never reach the built-in one.
+  const bool own_server = !options.imageurl.empty();
+  const Text url = own_server ? EndpointUrl(options.imageurl, u"/images/generations") : endpoint;
+  const HeaderMap headers =
+      BearerHeaders(arguments.api_key, true, own_server ? options.headers : NoOptionHeaders());
+  RequestBody body(options.imagebody);
+  body.Add(u"prompt", u"\"" + PreparePrompt(arguments.prompt) + u"\"");
+  body.Add(u"n", u"1");
+  body.Add(u"size", u"\"" + arguments.image_size + u"\"");
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, endpoint, body, 0, &headers);
+  HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body.Finish(), 0, &headers,
+                                           ChosenTransfer(options, own_server));
   if (request == nullptr) {
     state.LastError = u"out of memory";
     return u"Request Failed";
@@ -37,7 +54,20 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments) {
     state.LastError = FailureDetail(*request, arguments.api_key);
     return ApiErrorText(status);
   }
-  CollectLastString(ParseAnswer(ResponseBodyBytes(*request)));
+  JsonValue* root = ParseAnswer(ResponseBodyBytes(*request));
+  if (!options.imagedir.empty()) {
+    Text path;
+    switch (SaveCarriedImage(root, options.imagedir, path, state.LastError)) {
+      case ImageSaving::kSaved:
+        state.ImageResult = path;
+        return state.ImageResult;
+      case ImageSaving::kFailed:
+        return u"Request Failed";
+      case ImageSaving::kNotCarried:
+        break;
+    }
+  }
+  CollectLastString(root);
   return state.ImageResult;
 }
 

@@ -1,6 +1,7 @@
 // Image generation: one image from a hosted service, whose answer is the image's URL.
 #pragma once
 
+#include "state/host_options.h"
 #include "text/text.h"
 
 namespace llmbridge {
@@ -21,7 +22,10 @@ struct ImageArguments {
 
 // Posts the request to `endpoint` and returns the last string the answer holds (the URL),
 // "Request Failed", or "Api Error code: <status>". An answer without any string returns the
-// previous call's result.
-Text GenerateImage(const Text& endpoint, const ImageArguments& arguments);
+// previous call's result. With the host's options (as they stood when the call began) an
+// imageurl replaces `endpoint`, and an imagedir keeps a b64_json image in a new file there, whose
+// full path is then the result ("Request Failed" when it cannot be written).
+Text GenerateImage(const Text& endpoint, const ImageArguments& arguments,
+                   const HostOptions& options = HostOptions());
 
 }  // namespace llmbridge

@@ -169,7 +169,7 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
 
 }  // namespace
 
-int32_t StartLiveChat(const ChatArguments& arguments) {
+int32_t StartLiveChat(const ChatArguments& arguments, const HostOptions& options) {
   LiveChat& live = Live();
   std::unique_lock<std::mutex> guard(live.lock);
   if (live.status == LiveStatus::kRunning) return 0;
@@ -178,9 +178,9 @@ int32_t StartLiveChat(const ChatArguments& arguments) {
   guard.unlock();
 
   const Text conversation = GetLibraryState().ConversationLog + UserTurn(arguments.prompt);
-  const ChatRequestParts parts = ChatRequest(arguments, conversation, true);
-  HttpRequestPtr request =
-      PrepareHttpRequest(kHttpPost, parts.url, parts.body, kHttpOwnThread, &parts.headers);
+  const ChatRequestParts parts = ChatRequest(arguments, conversation, true, options);
+  HttpRequestPtr request = PrepareHttpRequest(kHttpPost, parts.url, parts.body, kHttpOwnThread,
+                                              &parts.headers, ChosenTransfer(options, true));
   if (request == nullptr) {
     guard.lock();
     live.failure = u"out of memory";

@@ -22,12 +22,13 @@ void CollectIds(JsonValue* root, bool base_url) {
 
 }  // namespace
 
-Text ListModels(const Text& server_address, const Text& api_key) {
+Text ListModels(const Text& server_address, const Text& api_key, const HostOptions& options) {
   LibraryState& state = GetLibraryState();
   state.LastError.clear();
   const Text url = EndpointUrl(server_address, u"/models");
-  const HeaderMap headers = BearerHeaders(api_key, false);
-  HttpRequestPtr request = OpenHttpRequest(kHttpGet, url, Text(), 0, &headers);
+  const HeaderMap headers = BearerHeaders(api_key, false, options.headers);
+  HttpRequestPtr request =
+      OpenHttpRequest(kHttpGet, url, Text(), 0, &headers, ChosenTransfer(options, true));
   if (request == nullptr) {
     state.LastError = u"out of memory";
     return state.ModelList;

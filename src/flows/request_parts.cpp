@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "flows/header_option.h"
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "state/library_state.h"
@@ -12,11 +13,29 @@ namespace llmbridge {
 
 Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
 
-HeaderMap BearerHeaders(const Text& api_key, bool json_body) {
+HeaderMap BearerHeaders(const Text& api_key, bool json_body,
+                        const std::vector<OptionHeader>& extra) {
+  const auto replaced = [&extra](const Text& name) {
+    for (const OptionHeader& header : extra) {
+      if (SameHeaderName(header.name, name)) return true;
+    }
+    return false;
+  };
   HeaderMap headers(512);
-  if (json_body) headers.SetHeader(u"content-type", u"application/json");
-  headers.SetHeader(u"Authorization", u"Bearer " + api_key);
+  if (json_body && !replaced(u"content-type"))
+    headers.SetHeader(u"content-type", u"application/json");
+  if (!replaced(u"Authorization")) headers.SetHeader(u"Authorization", u"Bearer " + api_key);
+  for (const OptionHeader& header : extra) headers.SetHeader(header.name, header.value);
   return headers;
+}
+
+TransferChoices ChosenTransfer(const HostOptions& options, bool with_headers) {
+  TransferChoices choices;
+  choices.timeout_ms = options.timeout_ms;
+  choices.timeout = options.timeout;
+  choices.proxy = options.proxy;
+  choices.headers_stay_on_origin = with_headers && !options.headers.empty();
+  return choices;
 }
 
 Text ApiErrorText(const Text& status) { return u"Api Error code: " + status; }

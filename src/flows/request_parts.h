@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "http/header_map.h"
+#include "http/http_request.h"
 #include "json/json_value.h"
+#include "state/host_options.h"
 #include "text/text.h"
 
 namespace llmbridge {
@@ -15,8 +17,14 @@ namespace llmbridge {
 Text PreparePrompt(const Text& prompt);
 
 // The "Authorization: Bearer <key>" header, preceded by "content-type: application/json" for
-// requests with a JSON body.
-HeaderMap BearerHeaders(const Text& api_key, bool json_body);
+// requests with a JSON body. The host's header lines `extra` follow; one naming either of those
+// two (in any letter case) takes its place.
+HeaderMap BearerHeaders(const Text& api_key, bool json_body,
+                        const std::vector<OptionHeader>& extra = {});
+
+// What the host's options change in a transfer: its time limit and proxy and, when the request
+// carries the host's header lines (`with_headers`), no redirect to another origin.
+TransferChoices ChosenTransfer(const HostOptions& options, bool with_headers);
 
 // "Api Error code: " and the status text ("0" when no answer arrived).
 Text ApiErrorText(const Text& status);

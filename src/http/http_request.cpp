@@ -6,12 +6,17 @@
 #include <cctype>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "http/header_map.h"
 #include "http/http_option_observer.h"
 #include "http/http_settings.h"
+#include "http/origin_bound_headers.h"
+#include "http/proxy_login.h"
+#include "http/system_proxy.h"
+#include "http/url_origin.h"
 #include "text/allocation_failure.h"
 #include "text/checked_size.h"
 #include "text/narrow_text.h"
@@ -179,8 +184,14 @@ void PerformHttpTransfer(HttpRequest& request, const HttpTransferDriver& drive) 
   // a redirect that made libcurl drop the body.
   if (request.Method != kHttpPost)
     transfer.SetData(CURLOPT_CUSTOMREQUEST, MethodString(request.Method));
-  transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
-  transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
+  OriginBoundHeaders origin_bound{request.ResponseHead, url, UrlOrigin(url), false, {}};
+  if (request.Choices.headers_stay_on_origin) {
+    transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreHeaderOnOrigin);
+    transfer.SetData(CURLOPT_HEADERDATA, &origin_bound);
+  } else {
+    transfer.SetCallback(CURLOPT_HEADERFUNCTION, StoreReceivedData);
+    transfer.SetData(CURLOPT_HEADERDATA, &request.ResponseHead);
+  }
   transfer.SetErrorBuffer();
   transfer.SetNumber(CURLOPT_CONNECTTIMEOUT_MS, request.ConnectTimeoutMs);
   transfer.SetNumber(CURLOPT_TIMEOUT_MS, request.TransferTimeoutMs);
@@ -199,6 +210,28 @@ void PerformHttpTransfer(HttpRequest& request, const HttpTransferDriver& drive) 
   // servers cannot be reached (locked-down networks, some proxies); best effort checks
   // revocation wherever the answer can be had. OpenSSL ignores the flag.
   transfer.SetNumber(CURLOPT_SSL_OPTIONS, CURLSSLOPT_REVOKE_BEST_EFFORT);
+  // The host's proxy option: "none" is an empty proxy, which libcurl takes as a direct
+  // connection whatever the environment says; a proxy URL is used for every host, loopback
+  // included, hence the empty no-proxy list.
+  const Text& proxy_choice = request.Choices.proxy;
+  std::optional<std::string> proxy;
+  if (proxy_choice == u"system")
+    proxy = SystemProxyFor(url);
+  else if (proxy_choice == u"none")
+    proxy = std::string();
+  else if (!proxy_choice.empty())
+    proxy = EncodeText(proxy_choice, NarrowEncoding::Utf8);
+  if (proxy) {
+    transfer.SetData(CURLOPT_PROXY, proxy->c_str());
+    if (!proxy->empty()) transfer.SetData(CURLOPT_NOPROXY, "");
+    // A proxy that asks for a login gets the platform's (on Windows, the user's own through
+    // SSPI), unless the proxy URL carries credentials of its own.
+    const ProxyLogin login = PlatformProxyLogin();
+    if (!proxy->empty() && login.methods != 0 && proxy->find('@') == std::string::npos) {
+      transfer.SetNumber(CURLOPT_PROXYAUTH, static_cast<long>(login.methods));
+      transfer.SetData(CURLOPT_PROXYUSERPWD, login.credentials);
+    }
+  }
 
   const CURLcode result = transfer.failure() != CURLE_OK
                               ? transfer.failure()
@@ -218,6 +251,14 @@ void PerformHttpTransfer(HttpRequest& request, const HttpTransferDriver& drive) 
     if (result == CURLE_UNSUPPORTED_PROTOCOL && IsHttpsUrl(url))
       request.ErrorMessage =
           u"refused a redirect from https to plain http: " + request.ErrorMessage;
+    if (!origin_bound.refused_location.empty())
+      request.ErrorMessage =
+          u"refused a redirect to another origin, which the header option's lines must not "
+          u"reach: " +
+          FromNarrow(origin_bound.refused_location.c_str(), -1, NarrowEncoding::Utf8);
+    if (result == CURLE_OPERATION_TIMEDOUT && request.Choices.timeout_ms != 0)
+      request.ErrorMessage = u"timed out after " + request.Choices.timeout +
+                             u" s (the timeout option): " + request.ErrorMessage;
   }
 }
 
@@ -237,7 +278,7 @@ Text BufferText(const ReceiveBuffer& buffer) {
 void SetHttpOptionObserver(HttpOptionObserver observer) { OptionObserver() = std::move(observer); }
 
 HttpRequestPtr PrepareHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                                  const HeaderMap* headers) {
+                                  const HeaderMap* headers, const TransferChoices& choices) {
   std::string body_bytes = EncodeText(body, NarrowEncoding::Utf8);
   HttpRequestPtr request(new (std::nothrow) HttpRequest);
   if (request == nullptr) return nullptr;
@@ -254,13 +295,15 @@ HttpRequestPtr PrepareHttpRequest(int32_t method, const Text& url, const Text& b
   }
   request->Headers = headers;
   request->ConnectTimeoutMs = GetHttpSettings().ConnectTimeoutMs;
-  request->TransferTimeoutMs = GetHttpSettings().TransferTimeoutMs;
+  request->TransferTimeoutMs =
+      choices.timeout_ms != 0 ? choices.timeout_ms : GetHttpSettings().TransferTimeoutMs;
+  request->Choices = choices;
   return request;
 }
 
 HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                               const HeaderMap* headers) {
-  HttpRequestPtr request = PrepareHttpRequest(method, url, body, flags, headers);
+                               const HeaderMap* headers, const TransferChoices& choices) {
+  HttpRequestPtr request = PrepareHttpRequest(method, url, body, flags, headers, choices);
   if (request == nullptr) return nullptr;
   PerformHttpTransfer(*request,
                       [](void* handle) { return static_cast<int>(curl_easy_perform(handle)); });

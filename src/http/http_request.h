@@ -34,6 +34,18 @@ enum HttpRequestFlags : uint32_t {
   kHttpOwnThread = 1,
 };
 
+// What a host's options change in one transfer; the defaults change nothing.
+struct TransferChoices {
+  int32_t timeout_ms = 0;  // the whole transfer's limit; 0: the settings' (none)
+  Text timeout;            // that limit as the host wrote it, in seconds, for the error message
+  // Empty: libcurl's default (the environment's variables); "none": direct; "system": the
+  // platform's settings (system_proxy.h); otherwise the proxy's URL, used for every host.
+  Text proxy;
+  // The request carries the host's own header lines, which must never reach another scheme,
+  // host or port: a redirect there ends the transfer instead of being followed.
+  bool headers_stay_on_origin = false;
+};
+
 struct HttpRequest {
   Text Url;
   Text UserAgent;
@@ -48,6 +60,7 @@ struct HttpRequest {
   std::function<bool(std::string_view chunk)> BodyListener;
   int32_t ConnectTimeoutMs = 0;
   int32_t TransferTimeoutMs = 0;
+  TransferChoices Choices;
   ReceiveBuffer Response;      // body bytes, in the BlockHeap
   ReceiveBuffer ResponseHead;  // header bytes, in the BlockHeap
   int32_t StatusCode = 0;      // stays 0 unless the transfer succeeds
@@ -62,12 +75,14 @@ using HttpRequestPtr = std::unique_ptr<HttpRequest>;
 // Flags 0: synchronous, redirects followed, libcurl's TLS defaults. A request with
 // kHttpOwnThread is started with StartLiveTransfer instead (http/live_transfer.h).
 HttpRequestPtr OpenHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                               const HeaderMap* headers);
+                               const HeaderMap* headers,
+                               const TransferChoices& choices = TransferChoices());
 
 // The request record of OpenHttpRequest, its transfer not yet performed. With kHttpOwnThread the
 // headers are copied, so `headers` need not outlive the call. Null when the record cannot be made.
 HttpRequestPtr PrepareHttpRequest(int32_t method, const Text& url, const Text& body, uint32_t flags,
-                                  const HeaderMap* headers);
+                                  const HeaderMap* headers,
+                                  const TransferChoices& choices = TransferChoices());
 
 // Runs a transfer whose options are all set and returns libcurl's result code: the blocking
 // requests call curl_easy_perform; a request on its own thread drives it so it can be cancelled.

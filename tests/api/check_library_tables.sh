@@ -16,7 +16,7 @@ else
   # The export table lists "[ordinal] name" rows under "[Ordinal/Name Pointer] Table".
   actual=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[ \t]*\[/ {print $NF; next} on && NF==0 {on=0}' <<<"$dump" | sort)
   imports=$(awk '/DLL Name:/ {print $3}' <<<"$dump" | sort -u)
-  allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|WS2_32|CRYPT32|bcrypt|msvcrt|ole32|OLEAUT32|COMCTL32|SHELL32|msimg32|IPHLPAPI|api-ms-win-[a-z0-9-]+)\.dll$'
+  allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|WS2_32|CRYPT32|bcrypt|msvcrt|ole32|OLEAUT32|COMCTL32|SHELL32|msimg32|IPHLPAPI|WINHTTP|api-ms-win-[a-z0-9-]+)\.dll$'
   while read -r dll; do
     [ -z "$dll" ] && continue
     if ! grep -qiE "$allowed" <<<"$dll"; then

@@ -16,6 +16,7 @@
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "llmbridge.h"
+#include "state/host_options.h"
 #include "state/library_state.h"
 #include "support/display.h"
 #include "support/failing_allocations.h"
@@ -308,6 +309,78 @@ TEST_F(EveryAllocationFailing, ImageGenerationGivesADefinedResult) {
             << "allocation " << nth << ": " << result;
       });
   EXPECT_GT(calls, 20u);
+}
+
+class Options : public FlowTest {
+ protected:
+  void TearDown() override {
+    ChangeHostOptions([](HostOptions& options) { options = {}; });
+  }
+};
+
+// A refused option says why in lasterror and changes nothing; an accepted one leaves lasterror
+// alone; options outlive newchat; the W twin reads UTF-16.
+TEST_F(Options, SetOptionReportsRefusalsAndKeepsOptionsAcrossNewChat) {
+  const std::string address = server_.Address();
+  EXPECT_EQ(setoption("system", "Be brief."), 1);
+  EXPECT_EQ(setoption("body", "{\"seed\": 01}"), 0);
+  EXPECT_TRUE(Is(lasterror(),
+                 "the body option is not a JSON object: a number has a leading zero "
+                 "at character 10"))
+      << lasterror();
+  EXPECT_EQ(setoption("header", "X-Title: T"), 1);
+  EXPECT_NE(std::string(lasterror()).find("leading zero"), std::string::npos);
+  EXPECT_EQ(setoption(nullptr, "x"), 0);
+  EXPECT_TRUE(Is(lasterror(), "there is no option named \"\""));
+  const llmbridge_wchar body[] = {'{', '"', 's', 'e', 'e', 'd', '"', ':', '7', '}', 0};
+  const llmbridge_wchar name[] = {'b', 'o', 'd', 'y', 0};
+  EXPECT_EQ(setoptionW(name, body), 1);
+  newchat();
+  server_.Script(HttpReply(200, kAnswer));
+  EXPECT_TRUE(Is(chat(address.c_str(), "k", "Hi", "1", "m", "0", "false"), kReply));
+  const std::string request = server_.Requests().back();
+  EXPECT_NE(request.find("\r\nX-Title: T\r\n"), std::string::npos);
+  EXPECT_NE(RequestBody(request).find("[{\"role\": \"system\", \"content\": \"Be brief.\"},"),
+            std::string::npos);
+  EXPECT_EQ(RequestBody(request).substr(RequestBody(request).size() - 12), "], \"seed\":7}");
+  // Reset, the request is as it was without options.
+  EXPECT_EQ(setoption("system", ""), 1);
+  EXPECT_EQ(setoption("body", nullptr), 1);
+  server_.Script(HttpReply(200, kAnswer));
+  chat(address.c_str(), "k", "Hi", "1", "m", "0", "false");
+  EXPECT_EQ(RequestBody(server_.Requests().back()).find("seed"), std::string::npos);
+  EXPECT_EQ(RequestBody(server_.Requests().back()).find("system"), std::string::npos);
+}
+
+// setoption does not wait for a call that holds the library during its transfer, and that call
+// keeps the options it started with.
+TEST_F(Options, SetOptionNeverWaitsBehindARunningCall) {
+  const std::string address = server_.Address();
+  ScriptedReply slow = HttpReply(200, kAnswer);
+  slow.delay_ms = 1500;
+  server_.Script(slow);
+  std::atomic<bool> done{false};
+  std::thread call([&] {
+    chat(address.c_str(), "k", "Hi", "1", "m", "0", "false");
+    done = true;
+  });
+  while (server_.Requests().empty()) std::this_thread::yield();
+  EXPECT_EQ(setoption("timeout", "7"), 1);
+  EXPECT_EQ(setoption("timeout", "-7"), 0);  // a refusal while the call runs does not wait either
+  EXPECT_FALSE(done.load());
+  call.join();
+  EXPECT_EQ(SnapshotHostOptions().timeout_ms, 7000);
+}
+
+// A call that runs out of time fails as a transfer does, and lasterror says so.
+TEST_F(Options, ATimedOutCallFailsAsATransfer) {
+  const std::string address = server_.Address();
+  ScriptedReply slow = HttpReply(200, kAnswer);
+  slow.delay_ms = 1500;
+  server_.Script(slow);
+  EXPECT_EQ(setoption("timeout", "0.2"), 1);
+  EXPECT_TRUE(Is(chat(address.c_str(), "k", "Hi", "1", "m", "0", "false"), "Api Error code: 0"));
+  EXPECT_EQ(std::string(lasterror()).rfind("timed out after 0.2 s", 0), 0u) << lasterror();
 }
 
 }  // namespace

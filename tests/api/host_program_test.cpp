@@ -7,12 +7,16 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "library_exports.h"
 #include "support/loopback_server.h"
+#include "support/temporary_folder.h"
 
 namespace llmbridge::testing {
 namespace {
@@ -124,6 +128,57 @@ TEST_F(HostProgram, HttpsBaseUrlsThroughEveryWidth) {
   EXPECT_STREQ(exports_.chat(base_url, "wrong", "x", "", "mock-small", "", "false"),
                "Api Error code: 401");
   EXPECT_EQ(Read(exports_.lasterrorW()).rfind(u"HTTP 401: Incorrect API key provided.", 0), 0u);
+  exports_.newchat();
+}
+
+// Host options through the loaded library: set through both widths, carried by chat and imagen
+// (to a loopback image server), a b64_json image kept in a file, a refusal explained, and every
+// option reset by an empty value.
+TEST_F(HostProgram, OptionsThroughTheExports) {
+  LoopbackServer server;
+  const TemporaryFolder folder;
+  const std::string base_url = "http://" + server.Address() + "/v1";
+  EXPECT_EQ(exports_.setoptionW(Wide("system").c_str(), Wide(kSample16).c_str()), 1);
+  EXPECT_EQ(exports_.setoption("header", "X-Title: T\r\nAuthorization: Bearer other"), 1);
+  EXPECT_EQ(exports_.setoption("body", "{\"seed\": 7}"), 1);
+  EXPECT_EQ(exports_.setoption("imageurl", base_url.c_str()), 1);
+  EXPECT_EQ(exports_.setoption("imagebody", "{\"model\": \"gpt-image-1\"}"), 1);
+  EXPECT_EQ(exports_.setoption("imagedir", folder.text().c_str()), 1);
+  EXPECT_EQ(exports_.setoption("timeout", "soon"), 0);
+  EXPECT_NE(std::string(exports_.lasterror()).find("timeout \"soon\""), std::string::npos);
+
+  server.Script(HttpReply(200, ChatAnswer("Hello")));
+  // A 1x1 PNG, as image models answer it.
+  const std::string png_base64 =
+      "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJg"
+      "gg==";
+  server.Script(HttpReply(200, "{\"data\": [{\"b64_json\": \"" + png_base64 + "\"}]}"));
+  EXPECT_STREQ(exports_.chat(base_url.c_str(), "key", "Hi", "", "m1", "", "false"), "Hello");
+  const std::string path = exports_.imagen("key", "a fox", "1024x1024", "false");
+  const std::string chat_request = server.Requests().at(0);
+  EXPECT_NE(chat_request.find("\r\nX-Title: T\r\n"), std::string::npos);
+  EXPECT_NE(chat_request.find("\r\nAuthorization: Bearer other\r\n"), std::string::npos);
+  EXPECT_EQ(chat_request.find("Bearer key"), std::string::npos);
+  EXPECT_NE(chat_request.find("[{\"role\": \"system\", \"content\": \"" + kSample8 + "\"},"),
+            std::string::npos)
+      << chat_request;
+  EXPECT_NE(chat_request.find("\"n\": 1, \"messages\": ["), std::string::npos);
+  EXPECT_EQ(chat_request.substr(chat_request.size() - 14), "}], \"seed\": 7}");
+  const std::string image_request = server.Requests().at(1);
+  EXPECT_EQ(image_request.rfind("POST /v1/images/generations HTTP/1.1\r\n", 0), 0u);
+  EXPECT_NE(image_request.find("\"size\": \"1024x1024\", \"model\": \"gpt-image-1\"}"),
+            std::string::npos);
+  const std::filesystem::path file = std::filesystem::u8path(path);
+  EXPECT_EQ(file.parent_path(), folder.path());
+  EXPECT_EQ(file.extension(), ".png");
+  std::ifstream image(file, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(image), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(bytes.size(), 70u);
+  EXPECT_EQ(bytes.substr(1, 3), "PNG");
+
+  for (const char* name :
+       {"system", "header", "body", "imageurl", "imagebody", "imagedir", "timeout", "proxy"})
+    EXPECT_EQ(exports_.setoption(name, ""), 1) << name;
   exports_.newchat();
 }
 

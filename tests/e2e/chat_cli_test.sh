@@ -3,6 +3,9 @@
 #   chat_cli_test.sh <llmbridge-mockserver> <command that runs llmbridge-chat...>
 set -uo pipefail
 mockserver=$1
+# A folder for the images the library keeps; the mock server's own clean-up runs this trap too.
+images=$(mktemp -d)
+trap 'rm -rf "$images"' EXIT
 source "$(dirname "$0")/mock_server.sh" "$mockserver"
 shift
 chat=("$@")
@@ -58,3 +61,21 @@ if [ ${#chat[@]} -eq 1 ]; then
   expect "Ctrl-C cancels the streaming reply" "$transcript" " (cancelled)"
   expect "and the session goes on" "$transcript" "assistant> You said: again."
 fi
+
+# Host options: a system message and body members reach the server; an image model's b64_json
+# answer is kept in a file whose path is the result. Under Wine the Unix tree is drive Z:.
+optioned=$(printf 'Hi\n' | "${chat[@]}" --server "$address" --key sk-mock --system "Be brief." \
+  --option 'body={"seed": 7, "top_p": 0.5}' --option "header=X-Title: llmbridge-chat")
+expect "options: the answer" "$optioned" "assistant> You said: Hi."
+expect "options: the system message comes first" "$(cat "$requests")" \
+  "\"messages\": [{\"role\": \"system\", \"content\": \"Be brief.\"},{\"role\": \"user\", \"content\": \"Hi\"}], \"seed\": 7, \"top_p\": 0.5}"
+image_folder=$images
+[[ "${chat[*]}" == *wine* ]] && image_folder="Z:$images"
+kept=$("${chat[@]}" --key sk-mock --option "imageurl=http://$address/v1" \
+  --option 'imagebody={"model": "gpt-image-1"}' --option "imagedir=$image_folder" image "a red fox")
+expect "options: the image's path" "$kept" "image-"
+expect "options: one PNG file kept" "$(ls "$images")" ".png"
+expect "options: its bytes" "$(head -c 4 "$images"/image-*.png | od -An -c)" "P   N   G"
+refused=$("${chat[@]}" --option "timeout=soon" version 2>&1)
+expect "options: a refused option stops the program" "$refused" \
+  "error: the option timeout was refused: the timeout \"soon\" is not a number of seconds"

@@ -263,5 +263,64 @@ TEST_F(ChatFlow, BaseUrlsReadTheDocumentedContent) {
   }
 }
 
+// The host's options, as a call's copy holds them: what each changes in the request, with every
+// other byte as without options.
+TEST_F(ChatFlow, HostOptionsShapeTheRequest) {
+  struct Case {
+    HostOptions options;
+    std::string body;              // exact
+    std::vector<std::string> has;  // header lines the request holds
+    std::vector<std::string> lacks;
+  };
+  HostOptions system;
+  system.system = u"Be \"brief\".\r\nUse JSON.";
+  HostOptions members;
+  members.body = {{u"response_format", u"\"response_format\":{\"type\": \"json_object\"}"},
+                  {u"model", u"\"model\": \"m2\""},
+                  {u"seed", u"\"seed\" : 7"}};
+  HostOptions headers;
+  headers.headers = {{u"X-Title", u"T"}, {u"authorization", u"Bearer other"}, {u"X-Empty", u""}};
+  const std::string messages = "\"messages\": [{\"role\": \"user\", \"content\": \"Hi\"}]";
+  const std::vector<Case> cases = {
+      {HostOptions(),
+       "{\"max_tokens\": 200, \"model\": \"m1\", \"temperature\": 0.5, \"stream\": false, "
+       "\"n\": 1, " +
+           messages + "}",
+       {"\r\nAuthorization: Bearer key\r\n"},
+       {"X-Title"}},
+      {system,
+       "{\"max_tokens\": 200, \"model\": \"m1\", \"temperature\": 0.5, \"stream\": false, "
+       "\"n\": 1, \"messages\": [{\"role\": \"system\", \"content\": \"Be \\\"brief\\\".\\r\\nUse "
+       "JSON.\"},{\"role\": \"user\", \"content\": \"Hi\"}]}",
+       {},
+       {}},
+      {members,
+       "{\"max_tokens\": 200, \"temperature\": 0.5, \"stream\": false, \"n\": 1, " + messages +
+           ", \"response_format\":{\"type\": \"json_object\"}, \"model\": \"m2\", \"seed\" : 7}",
+       {},
+       {}},
+      {headers,
+       "",
+       {"\r\nX-Title: T\r\n", "\r\nauthorization: Bearer other\r\n", "\r\nX-Empty:\r\n",
+        "\r\ncontent-type: application/json\r\n"},
+       {"Bearer key"}},
+  };
+  const Text address = Wide(server_.Address());
+  for (const Case& c : cases) {
+    GetLibraryState().ConversationLog.clear();
+    server_.Script(HttpReply(200, ChatAnswer("ok")));
+    EXPECT_EQ(Chat({address, u"key", u"Hi", u"200", u"m1", u"0.5", u"false"}, c.options), u"ok");
+    const std::string request = server_.Requests().back();
+    if (!c.body.empty()) {
+      EXPECT_EQ(RequestBody(request), c.body);
+    }
+    for (const std::string& line : c.has) EXPECT_NE(request.find(line), std::string::npos) << line;
+    for (const std::string& text : c.lacks)
+      EXPECT_EQ(request.find(text), std::string::npos) << text;
+  }
+  // The system message is no turn of the conversation: it stays out of the log.
+  EXPECT_EQ(GetLibraryState().ConversationLog.find(u"system"), Text::npos);
+}
+
 }  // namespace
 }  // namespace llmbridge::testing

@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -326,6 +327,95 @@ TEST(HttpRequest, ASlowServerIsWaitedFor) {
   HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr);
   ASSERT_NE(request, nullptr);
   EXPECT_EQ(Body(*request), u"{\"late\": 1}");
+}
+
+// A request with the host's own header lines follows a redirect only within its origin (scheme,
+// host and port); one that leads elsewhere ends the transfer, and the other server gets nothing.
+TEST(HttpRequest, RedirectsKeepTheHostsHeadersOnTheirOrigin) {
+  struct Case {
+    std::string location;  // "@" stands for the other server's address, "=" for this one's
+    bool followed;
+  };
+  const std::vector<Case> cases = {
+      {"/moved", true},          {"http://=/moved", true}, {"HTTP://=/moved", true},
+      {"http://@/moved", false}, {"//@/moved", false},     {"https://=/moved", false},
+  };
+  HeaderMap headers(512);
+  headers.SetHeader(u"api-key", u"k1");
+  TransferChoices choices;
+  choices.headers_stay_on_origin = true;
+  for (const Case& c : cases) {
+    LoopbackServer server;
+    LoopbackServer other;
+    std::string location = c.location;
+    if (location.find('@') != std::string::npos)
+      location.replace(location.find('@'), 1, other.Address());
+    if (location.find('=') != std::string::npos)
+      location.replace(location.find('='), 1, server.Address());
+    server.Script(HttpReply(302, "", "Location: " + location + "\r\n"));
+    server.Script(HttpReply(200, "{\"here\": 1}"));
+    other.Script(HttpReply(200, "{\"there\": 1}"));
+    HttpRequestPtr request =
+        OpenHttpRequest(kHttpGet, Url(server, "/start"), u"", 0, &headers, choices);
+    ASSERT_NE(request, nullptr);
+    EXPECT_EQ(other.Requests().size(), 0u) << location;
+    if (c.followed) {
+      EXPECT_EQ(Body(*request), u"{\"here\": 1}") << location;
+      EXPECT_NE(server.Requests().at(1).find("\r\napi-key: k1\r\n"), std::string::npos);
+    } else {
+      EXPECT_EQ(Status(*request), u"0") << location;
+      EXPECT_EQ(HttpRequestInfo(*request, kHttpErrorMessage)
+                    .rfind(u"refused a redirect to another origin", 0),
+                0u)
+          << location;
+    }
+  }
+}
+
+// The timeout option bounds the whole exchange: a server that keeps silent ends the call soon
+// after the limit, as a failed transfer whose message names the limit.
+TEST(HttpRequest, TheTimeoutOptionEndsASilentExchange) {
+  LoopbackServer server;
+  ScriptedReply reply = HttpReply(200, "{\"late\": 1}");
+  reply.delay_ms = 2000;
+  server.Script(reply);
+  TransferChoices choices;
+  choices.timeout_ms = 300;
+  choices.timeout = u"0.3";
+  const auto start = std::chrono::steady_clock::now();
+  HttpRequestPtr request = OpenHttpRequest(kHttpGet, Url(server, "/"), u"", 0, nullptr, choices);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_NE(request, nullptr);
+  EXPECT_EQ(Status(*request), u"0");
+  EXPECT_EQ(HttpRequestInfo(*request, kHttpErrorMessage).rfind(u"timed out after 0.3 s", 0), 0u);
+  EXPECT_LT(elapsed, std::chrono::milliseconds(300 + 500));
+}
+
+// A proxy URL takes every request, loopback included; "none" goes straight to the server.
+TEST(HttpRequest, TheProxyOptionChoosesTheWay) {
+  for (const char16_t* way : {u"proxy", u"none"}) {
+    LoopbackServer server;
+    LoopbackServer proxy;
+    server.Script(HttpReply(200, "{\"direct\": 1}"));
+    proxy.Script(HttpReply(200, "{\"proxied\": 1}"));
+    TransferChoices choices;
+    const std::string proxy_url = "http://" + proxy.Address();
+    choices.proxy = Text(way) == u"none" ? Text(way) : Text(proxy_url.begin(), proxy_url.end());
+    HttpRequestPtr request =
+        OpenHttpRequest(kHttpGet, Url(server, "/v1/models"), u"", 0, nullptr, choices);
+    ASSERT_NE(request, nullptr);
+    if (Text(way) == u"none") {
+      EXPECT_EQ(Body(*request), u"{\"direct\": 1}");
+      EXPECT_EQ(proxy.Requests().size(), 0u);
+    } else {
+      EXPECT_EQ(Body(*request), u"{\"proxied\": 1}");
+      // A proxy is asked for the whole URL.
+      EXPECT_EQ(proxy.Requests().at(0).rfind("GET http://" + server.Address() + "/v1/models ", 0),
+                0u)
+          << proxy.Requests().at(0);
+      EXPECT_EQ(server.Requests().size(), 0u);
+    }
+  }
 }
 
 }  // namespace

@@ -16,4 +16,13 @@ TEST(LibcurlBuild, IsDebiansReleaseWithSchannel) {
       << info->ssl_version;
 }
 
+// Proxies that ask for a Windows login are answered as the current user, through SSPI.
+TEST(LibcurlBuild, LogsInToProxiesThroughSspi) {
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  ASSERT_NE(info, nullptr);
+  EXPECT_NE(info->features & CURL_VERSION_SSPI, 0);
+  EXPECT_NE(info->features & CURL_VERSION_NTLM, 0);
+  EXPECT_NE(info->features & CURL_VERSION_SPNEGO, 0);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "console.h"
@@ -33,6 +34,8 @@ struct Options {
   bool window = false;
   std::string command = "chat";
   std::string prompt;
+  // Host options for setoption, in the order given: name, value.
+  std::vector<std::pair<std::string, std::string>> host_options;
 };
 
 void PrintUsage(const char* program) {
@@ -48,6 +51,9 @@ void PrintUsage(const char* program) {
                "  --size WxH           image size (default 1024x1024)\n"
                "  --window             show the progress window during requests (the reply\n"
                "                       then arrives whole instead of streaming in)\n"
+               "  --system TEXT        a system message before the conversation\n"
+               "  --option NAME=VALUE  a library option (body, imagebody, header, timeout,\n"
+               "                       proxy, imageurl, imagedir, system); repeatable\n"
                "  --library PATH       the library to load (default: beside this program)\n"
                "chat reads one prompt per line from standard input; an empty line or the end\n"
                "of input ends the conversation, which the library keeps between turns; the\n"
@@ -95,7 +101,13 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options) {
       options.size = value;
     else if (name == "--library")
       options.library = value;
-    else
+    else if (name == "--system")
+      options.host_options.emplace_back("system", value);
+    else if (name == "--option") {
+      const size_t equals = value.find('=');
+      if (equals == std::string::npos) return false;
+      options.host_options.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+    } else
       return false;
   }
   if (i < count) options.command = arguments[i++];
@@ -241,6 +253,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "error: cannot use %s: %s\n", options.library.c_str(),
                  library.error().c_str());
     return 1;
+  }
+  for (const auto& [name, value] : options.host_options) {
+    if (exports.setoptionW(ToUtf16(name).c_str(), ToUtf16(value).c_str()) == 0) {
+      Write(stderr,
+            "error: the option " + name + " was refused: " + ToUtf8(exports.lasterrorW()) + "\n");
+      return 2;
+    }
   }
   if (options.command == "chat") return RunChat(exports, options);
   if (options.command == "models") return RunModels(exports, options);

@@ -33,7 +33,9 @@ bool LoadedLibrary::Bind(LibraryExports& exports) {
   all = BindOne(*this, "chatstatus", exports.chatstatus, error_) && all;
   all = BindOne(*this, "chatpoll", exports.chatpoll, error_) && all;
   all = BindOne(*this, "chatpollW", exports.chatpollW, error_) && all;
-  return BindOne(*this, "chatcancel", exports.chatcancel, error_) && all;
+  all = BindOne(*this, "chatcancel", exports.chatcancel, error_) && all;
+  all = BindOne(*this, "setoption", exports.setoption, error_) && all;
+  return BindOne(*this, "setoptionW", exports.setoptionW, error_) && all;
 }
 
 }  // namespace llmbridge::host

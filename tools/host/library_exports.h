@@ -33,6 +33,8 @@ using ChatStatusFunction = int(LLMBRIDGE_CALL*)(void);
 using ChatPollFunction = const char*(LLMBRIDGE_CALL*)(void);
 using ChatPollWFunction = WideText(LLMBRIDGE_CALL*)(void);
 using ChatCancelFunction = int(LLMBRIDGE_CALL*)(void);
+using SetOptionFunction = int(LLMBRIDGE_CALL*)(const char*, const char*);
+using SetOptionWFunction = int(LLMBRIDGE_CALL*)(WideText, WideText);
 
 struct LibraryExports {
   ChatFunction chat = nullptr;
@@ -53,6 +55,8 @@ struct LibraryExports {
   ChatPollFunction chatpoll = nullptr;
   ChatPollWFunction chatpollW = nullptr;
   ChatCancelFunction chatcancel = nullptr;
+  SetOptionFunction setoption = nullptr;
+  SetOptionWFunction setoptionW = nullptr;
 };
 
 // A loaded copy of the library, unloaded when this ends.

@@ -230,14 +230,18 @@ int main(int argc, char** argv) {
       Answer(response, 200, llmbridge::mock::ModelList());
   });
 
-  server.Post("/v1/images/generations",
-              [&](const httplib::Request& request, httplib::Response& response) {
-                if (!Authorized(request, response, options.key)) return;
-                const json body = ParseBody(request, response);
-                if (body.is_discarded()) return;
-                const std::string base = scheme + "://127.0.0.1:" + std::to_string(port);
-                Answer(response, 200, llmbridge::mock::ImageAnswer(body.value("prompt", ""), base));
-              });
+  server.Post("/v1/images/generations", [&](const httplib::Request& request,
+                                            httplib::Response& response) {
+    if (!Authorized(request, response, options.key)) return;
+    const json body = ParseBody(request, response);
+    if (body.is_discarded()) return;
+    const std::string base = scheme + "://127.0.0.1:" + std::to_string(port);
+    // Asked for with response_format "b64_json", or by a gpt-image model, which
+    // answers no other way.
+    const bool carried = body.value("response_format", "") == "b64_json" ||
+                         body.value("model", "").rfind("gpt-image", 0) == 0;
+    Answer(response, 200, llmbridge::mock::ImageAnswer(body.value("prompt", ""), base, carried));
+  });
 
   const std::string redirect = R"(/redirect/(\d+)/(https?)/(.*))";
   server.Get(redirect, AnswerRedirect);

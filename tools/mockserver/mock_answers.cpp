@@ -113,7 +113,18 @@ nlohmann::ordered_json ModelList() {
   return {{"object", "list"}, {"data", data}};
 }
 
-nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string& base_url) {
+nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string& base_url,
+                                   bool carried) {
+  if (carried) {
+    // A 1x1 PNG, whatever the prompt: what matters to a client is how it arrives.
+    return {
+        {"created", Now()},
+        {"data",
+         {{{"b64_json",
+            "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAAB"
+            "JRU5ErkJggg=="},
+           {"revised_prompt", "A detailed picture of " + prompt}}}}};
+  }
   return {
       {"created", Now()},
       {"data",

@@ -21,8 +21,10 @@ std::vector<nlohmann::ordered_json> ChatCompletionChunks(const nlohmann::json& r
 
 nlohmann::ordered_json ModelList();
 
-// An image answer: a revised prompt and a URL on this server.
-nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string& base_url);
+// An image answer: a revised prompt and a URL on this server or, when `carried`, the image itself
+// as b64_json and no URL, as today's image models answer.
+nlohmann::ordered_json ImageAnswer(const std::string& prompt, const std::string& base_url,
+                                   bool carried);
 
 // {"error": {"message", "type", "param", "code"}} as the hosted API writes it.
 nlohmann::ordered_json ErrorAnswer(const std::string& message, const std::string& type,
