@@ -25,8 +25,9 @@ constexpr int32_t kLiveChatSlot = 2;
 
 // Starts an exchange continuing LibraryState.ConversationLog, which must be settled. Returns 1
 // when started, 0 when an exchange is still running (nothing is sent), -1 when it could not start
-// (LiveChatFailure says why; the status and the conversation stay as they were).
-int32_t StartLiveChat(const ChatArguments& arguments, const HostOptions& options);
+// (LiveChatFailure says why; the status and the conversation stay as they were). `options` are
+// the host's options as they stood when chatstart was called.
+int32_t StartLiveChat(const ChatArguments& arguments, const HostOptions& options = HostOptions());
 
 LiveStatus LiveChatStatus();
 
