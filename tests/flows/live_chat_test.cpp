@@ -117,6 +117,24 @@ TEST_F(LiveChatFlow, AServerThatIgnoresStreamingAnswersAsChatReadsIt) {
   EXPECT_EQ(LiveChatText(), u"42 is the answer.");
 }
 
+// The host's options as they stood at the start shape the streamed request as they shape chat's.
+TEST_F(LiveChatFlow, HostOptionsShapeTheStreamedRequest) {
+  server_.Script(HttpReply(200, ReadFixtureBytes("chat_vllm.json")));
+  HostOptions options;
+  options.system = u"Be brief.";
+  options.headers.push_back({u"X-Title", u"live"});
+  ASSERT_EQ(StartLiveChat({Wide(server_.Address()), u"key", u"Go on", u"", u"m1", u"", u"false"},
+                          options),
+            1);
+  WaitForLiveChat();
+  const std::string request = server_.Requests().at(0);
+  EXPECT_NE(request.find("\r\nX-Title: live\r\n"), std::string::npos) << request;
+  EXPECT_NE(RequestBody(request).find("\"messages\": [{\"role\": \"system\", \"content\": "
+                                      "\"Be brief.\"},{\"role\": \"user\""),
+            std::string::npos)
+      << request;
+}
+
 // Failures give chat's error text and empty the conversation once settled.
 TEST_F(LiveChatFlow, FailuresGiveChatsErrorTextAndEmptyTheConversation) {
   struct Failure {
