@@ -1,12 +1,11 @@
 #include "flows/header_option.h"
 
+#include "text/ascii_case.h"
 #include "text/number_text.h"
 
 namespace llmbridge {
 
 namespace {
-
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
 
 // RFC 9110's token characters.
 bool IsTokenCharacter(char16_t c) {

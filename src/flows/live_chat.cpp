@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/never_destroyed.h"
+#include "flows/answer_reading.h"
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
 #include "flows/request_parts.h"
@@ -57,17 +58,6 @@ struct StreamState {
   bool out_of_memory = false;
 };
 
-// The first choice of an event or an answer, or null.
-JsonValue* FirstChoice(JsonValue* root) {
-  JsonValue* choices = root == nullptr ? nullptr : FindMember(*root, u"choices");
-  return choices == nullptr ? nullptr : ArrayElement(*choices, 0);
-}
-
-JsonValue* StringMember(JsonValue* object, const Text& key) {
-  JsonValue* value = object == nullptr ? nullptr : FindMember(*object, key);
-  return value != nullptr && GetKind(*value) == JsonKind::String ? value : nullptr;
-}
-
 // Parses `utf8` (no zero byte inside) into the exchange's slot; the root, or null.
 JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
   const std::string terminated(utf8.substr(0, utf8.find('\0')));
@@ -85,15 +75,14 @@ void ReadEvent(std::string_view data, StreamState& stream) {
   // Some servers report a refused request as an event of its own, with status 200.
   const Text error = ErrorMemberMessage(root);
   if (!error.empty()) stream.error_message = error;
-  JsonValue* choice = FirstChoice(root);
-  JsonValue* delta = choice == nullptr ? nullptr : FindMember(*choice, u"delta");
-  if (delta != nullptr) {
-    if (JsonValue* content = StringMember(delta, u"content"))
-      stream.reply += BorrowString(*content);
+  JsonValue* choice = ElementOf(MemberOf(root, u"choices"), 0);
+  if (JsonValue* delta = MemberOf(choice, u"delta")) {
+    JsonValue* content = MemberOf(delta, u"content");
+    if (IsKind(content, JsonKind::String)) stream.reply += BorrowString(*content);
     return;
   }
-  JsonValue* message = choice == nullptr ? nullptr : FindMember(*choice, u"message");
-  if (JsonValue* content = StringMember(message, u"content")) {
+  JsonValue* content = MemberOf(MemberOf(choice, u"message"), u"content");
+  if (IsKind(content, JsonKind::String)) {
     stream.reply = BorrowString(*content);
     stream.replaced = true;
   }

@@ -4,6 +4,7 @@
 
 #include "flows/answer_reading.h"
 #include "flows/request_parts.h"
+#include "text/ascii_case.h"
 #include "text/narrow_text.h"
 
 namespace llmbridge {
@@ -33,16 +34,9 @@ Text JsonMessage(JsonValue* root) {
   return Text();
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view lower_prefix) {
-  if (text.size() < lower_prefix.size()) return false;
-  for (size_t i = 0; i < lower_prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != lower_prefix[i]) return false;
-  return true;
-}
-
 size_t FindIgnoringCase(std::string_view text, std::string_view lower_needle, size_t from = 0) {
   for (size_t at = from; at + lower_needle.size() <= text.size(); ++at)
-    if (StartsWithIgnoringCase(text.substr(at), lower_needle)) return at;
+    if (StartsWithIgnoringAsciiCase<char>(text.substr(at), lower_needle)) return at;
   return std::string_view::npos;
 }
 
@@ -87,8 +81,8 @@ std::string HtmlMessage(std::string_view page) {
 bool LooksLikeHtml(std::string_view body) {
   const size_t start = body.find_first_not_of(" \t\r\n");
   return start != std::string_view::npos &&
-         (StartsWithIgnoringCase(body.substr(start), "<!doctype html") ||
-          StartsWithIgnoringCase(body.substr(start), "<html"));
+         (StartsWithIgnoringAsciiCase<char>(body.substr(start), "<!doctype html") ||
+          StartsWithIgnoringAsciiCase<char>(body.substr(start), "<html"));
 }
 
 // At most kLongestServerMessage units, never ending between the halves of a surrogate pair.

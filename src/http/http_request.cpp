@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <new>
 #include <optional>
@@ -18,6 +17,7 @@
 #include "http/system_proxy.h"
 #include "http/url_origin.h"
 #include "text/allocation_failure.h"
+#include "text/ascii_case.h"
 #include "text/checked_size.h"
 #include "text/narrow_text.h"
 #include "text/number_text.h"
@@ -143,11 +143,7 @@ class CurlTransfer {
 };
 
 bool IsHttpsUrl(const std::string& url) {
-  constexpr char kScheme[] = "https://";
-  return url.size() >= sizeof kScheme - 1 &&
-         std::equal(kScheme, kScheme + sizeof kScheme - 1, url.begin(), [](char a, char b) {
-           return a == std::tolower(static_cast<unsigned char>(b));
-         });
+  return StartsWithIgnoringAsciiCase<char>(url, "https://");
 }
 
 // libcurl keeps following redirects until this many; a loop then fails the transfer.

@@ -1,29 +1,21 @@
 #include "http/origin_bound_headers.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "http/url_origin.h"
+#include "text/ascii_case.h"
 
 namespace llmbridge {
 
 namespace {
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view lower_prefix) {
-  return text.size() >= lower_prefix.size() &&
-         std::equal(lower_prefix.begin(), lower_prefix.end(), text.begin(), [](char a, char b) {
-           return a == std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
 // False when `line` is the Location of a redirect that leaves the origin.
 bool ReadsAsSameOrigin(OriginBoundHeaders& receiver, std::string_view line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-  if (StartsWithIgnoringCase(line, "http/")) {
+  if (StartsWithIgnoringAsciiCase<char>(line, "http/")) {
     const size_t space = line.find(' ');
     receiver.in_redirect = space != std::string_view::npos && line.substr(space + 1, 1) == "3";
-  } else if (receiver.in_redirect && StartsWithIgnoringCase(line, "location:")) {
+  } else if (receiver.in_redirect && StartsWithIgnoringAsciiCase<char>(line, "location:")) {
     const std::string_view location = line.substr(9);
     if (LocationOrigin(receiver.url, location) != receiver.origin) {
       receiver.refused_location = std::string(location.substr(location.find_first_not_of(" \t")));

@@ -3,15 +3,11 @@
 #include <cctype>
 #include <vector>
 
+#include "text/ascii_case.h"
+
 namespace llmbridge {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
@@ -44,7 +40,7 @@ UrlParts PartsOf(std::string_view url) {
   UrlParts parts;
   const size_t separator = url.find("://");
   if (separator == std::string_view::npos) return parts;
-  parts.scheme = Lower(url.substr(0, separator));
+  parts.scheme = AsciiLower(url.substr(0, separator));
   std::string_view authority = url.substr(separator + 3);
   authority = authority.substr(0, authority.find_first_of("/?#"));
   const size_t at = authority.rfind('@');
@@ -57,7 +53,7 @@ UrlParts PartsOf(std::string_view url) {
   }
   if (authority.size() >= 2 && authority.front() == '[' && authority.back() == ']')
     authority = authority.substr(1, authority.size() - 2);
-  parts.host = Lower(authority);
+  parts.host = AsciiLower(authority);
   if (parts.port.empty()) parts.port = parts.scheme == "https" ? "443" : "80";
   return parts;
 }
@@ -70,7 +66,7 @@ bool Bypassed(std::string_view bypass, const UrlParts& url) {
     }
     const size_t separator = entry.find("://");
     if (separator != std::string_view::npos) {
-      if (Lower(entry.substr(0, separator)) != url.scheme) continue;
+      if (AsciiLower(entry.substr(0, separator)) != url.scheme) continue;
       entry.remove_prefix(separator + 3);
     }
     // A port is written after the last colon, unless the entry is an IPv6 address.
@@ -124,7 +120,7 @@ std::string StaticProxyFor(const StaticProxySettings& settings, std::string_view
       every_scheme = entry;
       continue;
     }
-    const std::string scheme = Lower(Trimmed(entry.substr(0, equals)));
+    const std::string scheme = AsciiLower(Trimmed(entry.substr(0, equals)));
     const std::string_view address = Trimmed(entry.substr(equals + 1));
     if (scheme == parts.scheme) own_scheme = address;
     if (scheme == "socks") socks = address;

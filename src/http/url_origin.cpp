@@ -2,15 +2,11 @@
 
 #include <cctype>
 
+#include "text/ascii_case.h"
+
 namespace llmbridge {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 // The length of the scheme that starts `url` (letters, then letters, digits, "+", "-", ".",
 // ended by ":"), or 0.
@@ -38,7 +34,7 @@ std::string Origin(const std::string& scheme, std::string_view after_slashes) {
     port = std::string(authority.substr(colon + 1));
   }
   if (port.empty()) port = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
-  return scheme + "://" + Lower(host) + ":" + port;
+  return scheme + "://" + AsciiLower(host) + ":" + port;
 }
 
 }  // namespace
@@ -46,7 +42,7 @@ std::string Origin(const std::string& scheme, std::string_view after_slashes) {
 std::string UrlOrigin(std::string_view url) {
   const size_t scheme = SchemeLength(url);
   if (scheme == 0 || url.substr(scheme, 3) != "://") return std::string();
-  return Origin(Lower(url.substr(0, scheme)), url.substr(scheme + 3));
+  return Origin(AsciiLower(url.substr(0, scheme)), url.substr(scheme + 3));
 }
 
 std::string LocationOrigin(std::string_view current, std::string_view location) {
@@ -54,7 +50,7 @@ std::string LocationOrigin(std::string_view current, std::string_view location) 
     location.remove_prefix(1);
   if (location.substr(0, 2) == "//") {
     const size_t scheme = SchemeLength(current);
-    return Origin(Lower(current.substr(0, scheme)), location.substr(2));
+    return Origin(AsciiLower(current.substr(0, scheme)), location.substr(2));
   }
   if (SchemeLength(location) != 0) {
     const std::string origin = UrlOrigin(location);
