@@ -19,10 +19,10 @@
 #include "flows/live_chat.h"
 #include "flows/model_list_flow.h"
 #include "llmbridge.h"
+#include "memory/block_heap.h"
 #include "state/host_options.h"
 #include "state/library_state.h"
 #include "state/spare_memory.h"
-#include "text/block_heap.h"
 
 using namespace llmbridge;
 

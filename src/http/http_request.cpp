@@ -16,9 +16,9 @@
 #include "http/proxy_login.h"
 #include "http/system_proxy.h"
 #include "http/url_origin.h"
-#include "text/allocation_failure.h"
+#include "memory/allocation_failure.h"
+#include "memory/checked_size.h"
 #include "text/ascii_case.h"
-#include "text/checked_size.h"
 #include "text/narrow_text.h"
 #include "text/number_text.h"
 

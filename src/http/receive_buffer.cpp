@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 
 namespace llmbridge {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <mutex>
 
-#include "text/allocation_failure.h"
+#include "memory/allocation_failure.h"
 
 namespace llmbridge {
 

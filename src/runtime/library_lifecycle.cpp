@@ -5,6 +5,7 @@
 #include "http/network.h"
 #include "json/json_memory.h"
 #include "json/json_slots.h"
+#include "memory/block_heap.h"
 #include "runtime/container_operations.h"
 #include "runtime/event_layer.h"
 #include "runtime/graphics_layers.h"
@@ -12,7 +13,6 @@
 #include "runtime/private_heaps.h"
 #include "runtime/shell_layers.h"
 #include "state/library_state.h"
-#include "text/block_heap.h"
 #include "ui/window_layer.h"
 
 namespace llmbridge {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "text/block_heap.h"
-#include "text/checked_size.h"
+#include "memory/block_heap.h"
+#include "memory/checked_size.h"
 #include "text/code_page.h"
 
 namespace llmbridge {

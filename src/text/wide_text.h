@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 #include "text/text.h"
 
 namespace llmbridge {

@@ -16,13 +16,13 @@
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "llmbridge.h"
+#include "memory/allocation_failure.h"
 #include "state/host_options.h"
 #include "state/library_state.h"
 #include "support/display.h"
 #include "support/failing_allocations.h"
 #include "support/fixture_text.h"
 #include "support/process_memory.h"
-#include "text/allocation_failure.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge::testing {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "api/host_strings.h"
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 
 namespace llmbridge {
 namespace {

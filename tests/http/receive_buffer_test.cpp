@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "text/allocation_failure.h"
-#include "text/block_heap.h"
+#include "memory/allocation_failure.h"
+#include "memory/block_heap.h"
 
 namespace llmbridge {
 namespace {

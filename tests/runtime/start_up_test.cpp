@@ -3,12 +3,12 @@
 
 #include "json/json_parser.h"
 #include "json/json_slots.h"
+#include "memory/block_heap.h"
 #include "runtime/graphics_layers.h"
 #include "runtime/image_codecs.h"
 #include "runtime/library_lifecycle.h"
 #include "runtime/library_locale.h"
 #include "state/library_state.h"
-#include "text/block_heap.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge {

@@ -9,7 +9,8 @@ src=${1:?usage: check_include_layers.sh SOURCE_DIR}
 # The layers, lowest first; folders on one line are peers and include nothing of each other.
 layers=(
   "base"       # leaf helpers: module handle, event queue, handle registry, build facts
-  "text"       # text values, conversions, the block heap
+  "memory"     # the block heap, the allocation-failure hook, checked sizes
+  "text"       # text values and their conversions
   "json http"  # answer documents; the transport
   "state ui"   # LibraryState; the progress window, which hands what it made to its caller
   "flows"      # the request flows, which record that in the state, and the answer walkers

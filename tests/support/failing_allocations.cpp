@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "text/allocation_failure.h"
+#include "memory/allocation_failure.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 
 namespace llmbridge {
 namespace {

@@ -1,4 +1,4 @@
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 
 #include <gtest/gtest.h>
 

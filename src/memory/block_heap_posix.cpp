@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "base/intrusive_list.h"
-#include "text/block_heap_platform.h"
+#include "memory/block_heap_platform.h"
 
 namespace llmbridge::platform {
 

@@ -1,7 +1,7 @@
-#include "text/block_heap.h"
+#include "memory/block_heap.h"
 
-#include "text/allocation_failure.h"
-#include "text/block_heap_platform.h"
+#include "memory/allocation_failure.h"
+#include "memory/block_heap_platform.h"
 
 namespace llmbridge {
 

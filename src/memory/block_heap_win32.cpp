@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "text/block_heap_platform.h"
+#include "memory/block_heap_platform.h"
 
 namespace llmbridge::platform {
 

@@ -1,4 +1,4 @@
-#include "text/allocation_failure.h"
+#include "memory/allocation_failure.h"
 
 namespace llmbridge {
 
