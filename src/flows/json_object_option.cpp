@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/hex_digit.h"
 #include "text/number_text.h"
 
 namespace llmbridge {
@@ -11,13 +12,6 @@ namespace {
 constexpr int kMaxDepth = 256;
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-int HexValue(char16_t c) {
-  if (IsDigit(c)) return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
 
 // A recursive reader over the grammar. The first problem stops it and is kept.
 class StrictJsonReader {
@@ -151,7 +145,7 @@ class StrictJsonReader {
       if (escaped != u'u') return Fail(u"an unknown escape");
       int unit = 0;
       for (size_t i = pos_ + 2; i < pos_ + 6; ++i) {
-        const int digit = i < text_.size() ? HexValue(text_[i]) : -1;
+        const int digit = i < text_.size() ? HexDigitValue(text_[i]) : -1;
         if (digit < 0) return Fail(u"\\u needs four hexadecimal digits");
         unit = unit * 16 + digit;
       }

@@ -6,6 +6,7 @@
 #include "flows/request_parts.h"
 #include "text/ascii_case.h"
 #include "text/narrow_text.h"
+#include "text/utf16_units.h"
 
 namespace llmbridge {
 
@@ -89,7 +90,7 @@ bool LooksLikeHtml(std::string_view body) {
 Text Bounded(Text text) {
   if (text.size() <= kLongestServerMessage) return text;
   size_t cut = kLongestServerMessage;
-  if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+  if (IsHighSurrogate(text[cut - 1])) --cut;
   text.resize(cut);
   return text;
 }

@@ -6,18 +6,14 @@
 #include <string>
 #include <type_traits>
 
+#include "text/hex_digit.h"
+
 namespace llmbridge {
 
 namespace {
 
 int DigitValue(unsigned unit, int base) {
-  int value = base;
-  if (unit >= u'0' && unit <= u'9')
-    value = unit - u'0';
-  else if (unit >= u'a' && unit <= u'f')
-    value = unit - u'a' + 10;
-  else if (unit >= u'A' && unit <= u'F')
-    value = unit - u'A' + 10;
+  const int value = HexDigitValue(unit);
   return value < base ? value : -1;
 }
 

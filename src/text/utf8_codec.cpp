@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
+#include "base/word_bits.h"
 #include "text/codec_output.h"
+#include "text/utf16_units.h"
 #include "text/utf8_sequence.h"
 
 namespace llmbridge::codepage {
@@ -61,12 +62,8 @@ namespace {
 // The number of ASCII bytes from `cursor` on, looked at eight at a time while it can: answers are
 // mostly ASCII, and each of those bytes decodes to the code unit of its own value.
 int AsciiRunLength(const uint8_t* cursor, const uint8_t* end) {
-  constexpr uint64_t kHighBits = 0x8080808080808080u;
   const uint8_t* p = cursor;
-  for (uint64_t word; end - p >= 8; p += 8) {
-    std::memcpy(&word, p, sizeof(word));
-    if ((word & kHighBits) != 0) break;
-  }
+  while (end - p >= 8 && EightBytesAreAscii(p)) p += 8;
   while (p < end && *p < 0x80) ++p;
   return static_cast<int>(p - cursor);
 }
@@ -94,10 +91,7 @@ class UncheckedWriter {
   // Writes the ASCII bytes from `cursor` on as it finds them, eight at a time while it can, and
   // returns where they end: one pass instead of measuring the run and then copying it.
   const uint8_t* PutAsciiRun(const uint8_t* cursor, const uint8_t* end) {
-    constexpr uint64_t kHighBits = 0x8080808080808080u;
-    for (uint64_t word; end - cursor >= 8; cursor += 8) {
-      std::memcpy(&word, cursor, sizeof(word));
-      if ((word & kHighBits) != 0) break;
+    for (; end - cursor >= 8 && EightBytesAreAscii(cursor); cursor += 8) {
       for (int i = 0; i < 8; ++i) out_[size_ + i] = cursor[i];
       size_ += 8;
     }
@@ -170,11 +164,10 @@ int Utf8Encode(const char16_t* units, int count, char* out, int capacity) {
   OutputSink<char> sink(out, capacity);
   for (int i = 0; i < count; ++i) {
     char32_t value = units[i];
-    if (value >= 0xD800 && value <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      value = 0x10000 + ((value - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+    if (IsHighSurrogate(value) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
+      value = CombineSurrogates(value, units[i + 1]);
       ++i;
-    } else if (value >= 0xD800 && value <= 0xDFFF) {
+    } else if (IsSurrogate(value)) {
       value = kReplacement;  // an unpaired surrogate
     }
     if (value < 0x80) {

@@ -7,6 +7,7 @@
 
 #include "memory/block_heap.h"
 #include "text/text.h"
+#include "text/utf16_units.h"
 
 namespace llmbridge {
 
@@ -18,13 +19,9 @@ void ReplaceUnpairedSurrogates(Text& text);
 // surrogates become U+FFFD.
 template <typename Unit>
 Text FromWide(const Unit* units) {
-  static_assert(sizeof(Unit) == sizeof(char16_t), "UTF-16 code units");
   Text text;
   if (units == nullptr) return text;
-  const Unit* end = units;
-  while (*end != 0) ++end;
-  text.reserve(static_cast<size_t>(end - units));
-  for (; units != end; ++units) text.push_back(static_cast<char16_t>(*units));
+  text.assign(units, units + Utf16Length(units));
   ReplaceUnpairedSurrogates(text);
   return text;
 }

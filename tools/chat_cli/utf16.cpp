@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "text/utf16_units.h"
 #include "text/utf8_codec.h"
 
 namespace llmbridge::chat_cli {
@@ -18,8 +19,7 @@ WideString ToUtf16(const std::string& text) {
 
 std::string ToUtf8(const llmbridge_wchar* text) {
   if (text == nullptr) return std::string();
-  std::u16string units;
-  for (; *text != 0; ++text) units.push_back(static_cast<char16_t>(*text));
+  const std::u16string units(text, text + Utf16Length(text));
   const int count = static_cast<int>(units.size());
   std::string bytes(static_cast<size_t>(codepage::Utf8Encode(units.data(), count, nullptr, 0)),
                     '\0');
