@@ -57,7 +57,6 @@ class HostProgram : public ::testing::Test {
     ASSERT_TRUE(library_.Bind(exports_)) << library_.error();
   }
 
-  std::string locale_before_ = std::setlocale(LC_ALL, nullptr);
   host::LoadedLibrary library_{host::DefaultLibraryPath()};
   host::LibraryExports exports_;
 };
@@ -70,11 +69,11 @@ TEST_F(HostProgram, VersionResultsAreNewBuffersThatStayReadable) {
   EXPECT_NE(first, second);
   EXPECT_EQ(exports_.FreeMem(), 0);
   EXPECT_EQ(exports_.FreeMem(), 0);
-  EXPECT_STREQ(first, "1.11");
-  EXPECT_STREQ(second, "1.11");
+  EXPECT_STREQ(first, LLMBRIDGE_BUILT_VERSION);
+  EXPECT_STREQ(second, LLMBRIDGE_BUILT_VERSION);
   const llmbridge_wchar* wide = exports_.checkdllversionW();
   EXPECT_NE(static_cast<const void*>(wide), static_cast<const void*>(second));
-  EXPECT_EQ(Read(wide), u"1.11");
+  EXPECT_EQ(Read(wide), u"" LLMBRIDGE_BUILT_VERSION);
 }
 
 TEST_F(HostProgram, OnlyThePlainNamesAreExported) {
@@ -85,8 +84,27 @@ TEST_F(HostProgram, OnlyThePlainNamesAreExported) {
   }
 }
 
-TEST_F(HostProgram, LoadingLeavesTheHostsLocaleAlone) {
-  EXPECT_EQ(std::setlocale(LC_ALL, nullptr), locale_before_);
+// A host that chose a locale keeps it: the library makes a locale of its own at start-up. The
+// host here chooses one other than "C" and loads a copy of the library under another name, so the
+// start-up surely runs now, even where an earlier test left the library loaded.
+TEST(HostLocale, LoadingLeavesTheHostsLocaleAlone) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  const char* chosen = nullptr;
+  for (const char* name : {"C.UTF-8", "de_DE.UTF-8", "German_Germany.1252"}) {
+    if ((chosen = std::setlocale(LC_ALL, name)) != nullptr) break;
+  }
+  if (chosen == nullptr) GTEST_SKIP() << "no locale other than C to choose";
+  const std::string chosen_name = chosen;
+  TemporaryFolder folder;
+  const std::filesystem::path original = host::DefaultLibraryPath();
+  const std::filesystem::path copy = folder.path() / ("locale-" + original.filename().string());
+  std::filesystem::copy_file(original, copy);
+  {
+    host::LoadedLibrary library(copy.u8string());
+    EXPECT_TRUE(library.loaded()) << library.error();
+    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), chosen_name);
+  }
+  std::setlocale(LC_ALL, saved.c_str());
 }
 
 TEST_F(HostProgram, AConversationThroughTheExports) {

@@ -1,14 +1,12 @@
-#include "state/library_state.h"
+#include "api/host_strings.h"
 
 #include <gtest/gtest.h>
 
-#include "api/host_strings.h"
 #include "memory/block_heap.h"
+#include "state/library_state.h"
 
 namespace llmbridge {
 namespace {
-
-TEST(LibraryState, StartUpSetsTheVersionText) { EXPECT_EQ(GetLibraryState().VersionText, u"1.11"); }
 
 TEST(HostStrings, ArgumentsArriveInTheAnsiCodePageAndNullReadsAsEmpty) {
   EXPECT_EQ(AnsiStrings::Argument(nullptr), u"");

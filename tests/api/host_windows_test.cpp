@@ -65,7 +65,7 @@ TEST(WindowsHost, LoadingMakesThePostEventWindowAndUnloadingRemovesIt) {
   auto version = reinterpret_cast<CheckDllVersion>(
       reinterpret_cast<void*>(GetProcAddress(library, "checkdllversion")));
   ASSERT_NE(version, nullptr);
-  EXPECT_STREQ(version(), "1.11");
+  EXPECT_STREQ(version(), LLMBRIDGE_BUILT_VERSION);
 
   ASSERT_TRUE(FreeLibrary(library));
   EXPECT_EQ(CountOwnMessageOnlyWindows(L"PostEventClass"), 0);

@@ -10,7 +10,7 @@ source "$(dirname "$0")/mock_server.sh" "$mockserver"
 shift
 chat=("$@")
 
-expect "version" "$("${chat[@]}" version)" "1.11"
+expect "version" "$("${chat[@]}" version)" "$built_version"
 expect "model list" "$("${chat[@]}" --server "$address" --key sk-mock models)" $'mock-small\nmock-large'
 
 conversation=$(printf 'Hello there\nDo you remember?\n' | "${chat[@]}" --server "$address" --key sk-mock)

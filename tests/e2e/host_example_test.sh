@@ -14,7 +14,7 @@ output=$("${example[@]}" --server "$address" --key sk-mock 2>&1)
 status=$?
 echo "$output"
 [ $status -eq 0 ] || { echo "FAILED: exit status $status"; exit 1; }
-expect "version" "$output" "llmbridge 1.11"
+expect "version" "$output" "llmbridge $built_version"
 expect "model list" "$output" "models: mock-small, mock-large"
 expect "first turn" "$output" "assistant> You said: What is the capital of France?."
 expect "second turn remembers the first" "$output" \

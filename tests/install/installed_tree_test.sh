@@ -16,9 +16,10 @@ else
 fi
 library_dir=$(dirname "$(find "$tree" -name libllmbridge.so | head -n 1)")
 
+source "$(dirname "$0")/../e2e/expect.sh"  # for built_version
 check() {  # check <what> <output>
   echo "$1: $2"
-  [ "$2" = "llmbridge 1.11" ] || { echo "FAILED: $1 printed \"$2\""; exit 1; }
+  [ "$2" = "llmbridge $built_version" ] || { echo "FAILED: $1 printed \"$2\""; exit 1; }
 }
 
 cmake -S "$consumer" -B "$work/cmake-consumer" -G Ninja -DCMAKE_PREFIX_PATH="$tree" >/dev/null

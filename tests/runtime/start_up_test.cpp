@@ -15,14 +15,14 @@ namespace llmbridge {
 namespace {
 
 TEST(StartUp, EndsWithTheVersionAndNoWindowOpen) {
-  EXPECT_EQ(GetLibraryState().VersionText, u"1.11");
+  EXPECT_EQ(GetLibraryState().VersionText, u"" LLMBRIDGE_BUILT_VERSION);
   EXPECT_TRUE(OpenWindows().empty());
 }
 
 // When the process is ending the detach does nothing: everything start-up made still works.
 TEST(StartUp, DetachingAtProcessExitLeavesTheLibraryRunning) {
   DetachLibrary(true);
-  EXPECT_EQ(GetLibraryState().VersionText, u"1.11");
+  EXPECT_EQ(GetLibraryState().VersionText, u"" LLMBRIDGE_BUILT_VERSION);
   void* block = AllocateBlock(16, 0);
   EXPECT_NE(block, nullptr);
   FreeBlock(block);
