@@ -26,6 +26,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "mock_answers.h"
@@ -45,30 +46,39 @@ struct Options {
   int chunk_delay_ms = 0;
 };
 
+// Every option takes one value: a text, or a whole decimal number.
 bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (i + 1 >= argc) return false;
-    if (arg == "--port")
-      options.port = std::stoi(argv[++i]);
-    else if (arg == "--key")
-      options.key = argv[++i];
-    else if (arg == "--port-file")
-      options.port_file = argv[++i];
-    else if (arg == "--request-log")
-      options.request_log = argv[++i];
-    else if (arg == "--tls-cert")
-      options.tls_cert = argv[++i];
-    else if (arg == "--tls-key")
-      options.tls_key = argv[++i];
-    else if (arg == "--fixtures")
-      options.fixtures = argv[++i];
-    else if (arg == "--chunk-delay-ms")
-      options.chunk_delay_ms = std::stoi(argv[++i]);
-    else
-      return false;
+  static const std::pair<const char*, std::string Options::*> kTexts[] = {
+      {"--key", &Options::key},
+      {"--port-file", &Options::port_file},
+      {"--request-log", &Options::request_log},
+      {"--tls-cert", &Options::tls_cert},
+      {"--tls-key", &Options::tls_key},
+      {"--fixtures", &Options::fixtures},
+  };
+  static const std::pair<const char*, int Options::*> kNumbers[] = {
+      {"--port", &Options::port}, {"--chunk-delay-ms", &Options::chunk_delay_ms}};
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i], value = argv[i + 1];
+    bool known = false;
+    for (const auto& [flag, member] : kTexts) {
+      if (name != flag) continue;
+      options.*member = value;
+      known = true;
+    }
+    for (const auto& [flag, member] : kNumbers) {
+      if (name != flag) continue;
+      size_t used = 0;
+      try {
+        options.*member = std::stoi(value, &used);
+      } catch (const std::exception&) {
+        return false;
+      }
+      known = used == value.size();
+    }
+    if (!known) return false;
   }
-  return options.tls_cert.empty() == options.tls_key.empty();
+  return argc % 2 == 1 && options.tls_cert.empty() == options.tls_key.empty();
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
