@@ -85,12 +85,13 @@ TEST_F(HostProgram, OnlyThePlainNamesAreExported) {
 }
 
 // A host that chose a locale keeps it: the library makes a locale of its own at start-up. The
-// host here chooses one other than "C" and loads a copy of the library under another name, so the
-// start-up surely runs now, even where an earlier test left the library loaded.
+// host here chooses one other than "C" and the environment's, then loads a copy of the library
+// under another name, so the start-up surely runs now, even where an earlier test left the library
+// loaded.
 TEST(HostLocale, LoadingLeavesTheHostsLocaleAlone) {
   const std::string saved = std::setlocale(LC_ALL, nullptr);
   const char* chosen = nullptr;
-  for (const char* name : {"C.UTF-8", "de_DE.UTF-8", "German_Germany.1252"}) {
+  for (const char* name : {"de_DE.UTF-8", "German_Germany.1252", "C.UTF-8"}) {
     if ((chosen = std::setlocale(LC_ALL, name)) != nullptr) break;
   }
   if (chosen == nullptr) GTEST_SKIP() << "no locale other than C to choose";
