@@ -8,10 +8,12 @@
 #include <utility>
 
 #include "base/never_destroyed.h"
+#include "flows/answer_parse.h"
 #include "flows/answer_reading.h"
+#include "flows/chosen_transfer.h"
+#include "flows/exchange.h"
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
-#include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
 #include "flows/server_message.h"
@@ -19,8 +21,6 @@
 #include "http/http_request.h"
 #include "http/live_transfer.h"
 #include "json/json_navigation.h"
-#include "json/json_parser.h"
-#include "json/json_slots.h"
 #include "state/library_state.h"
 
 namespace llmbridge {
@@ -46,6 +46,14 @@ LiveChat& Live() {
   return live.get();
 }
 
+// A copy of what the exports see, taken under the lock.
+template <typename Value>
+Value LockedCopy(Value LiveChat::*what) {
+  LiveChat& live = Live();
+  const std::lock_guard<std::mutex> guard(live.lock);
+  return live.*what;
+}
+
 // What only the exchange's thread touches: the event reader and the reply it builds.
 struct StreamState {
   bool base_url = false;  // the answer's reply is read where OpenAI documents it
@@ -58,13 +66,16 @@ struct StreamState {
   bool out_of_memory = false;
 };
 
-// Parses `utf8` (no zero byte inside) into the exchange's slot; the root, or null.
+// Parses `utf8`, up to a zero byte, into the exchange's slot; the root, or null. Running out of
+// memory is recorded in `stream`: an event is read inside libcurl's callback, which nothing may
+// throw through.
 JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
-  const std::string terminated(utf8.substr(0, utf8.find('\0')));
-  JsonError error{};
-  if (ParseUtf8Json(kLiveChatSlot, terminated, &error) != 0) return GetJsonRoot(kLiveChatSlot);
-  if (error.code == JsonErrorCode::OutOfMemory) stream.out_of_memory = true;
-  return nullptr;
+  try {
+    return ParseAnswerInto(kLiveChatSlot, std::string(utf8.substr(0, utf8.find('\0'))));
+  } catch (const std::bad_alloc&) {
+    stream.out_of_memory = true;
+    return nullptr;
+  }
 }
 
 // One event: its delta's content extends the reply; a whole message's content (some servers end
@@ -123,13 +134,10 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
   LiveStatus status = LiveStatus::kCancelled;
   Text text, failure, settled;
   try {
-    const Text code = HttpRequestInfo(request, kHttpStatusCode);
     if (cancelled) {
       text = stream.reply;
-    } else if (!TextsEqual(code, u"200")) {
+    } else if (AnswerFailed(request, stream.api_key, kLiveChatSlot, text, failure)) {
       status = LiveStatus::kFailed;
-      text = ApiErrorText(code);
-      failure = FailureDetail(request, stream.api_key, kLiveChatSlot);
     } else {
       status = LiveStatus::kFinished;
       text = FinalReply(request, stream);
@@ -141,7 +149,7 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
     }
   } catch (...) {
     status = LiveStatus::kFailed;
-    text = u"Request Failed";
+    text = kRequestFailed;
     failure = u"out of memory";
     settled.clear();
   }
@@ -210,23 +218,11 @@ int32_t StartLiveChat(const ChatArguments& arguments, const HostOptions& options
   return 1;
 }
 
-LiveStatus LiveChatStatus() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.status;
-}
+LiveStatus LiveChatStatus() { return LockedCopy(&LiveChat::status); }
 
-Text LiveChatText() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.text;
-}
+Text LiveChatText() { return LockedCopy(&LiveChat::text); }
 
-Text LiveChatFailure() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.failure;
-}
+Text LiveChatFailure() { return LockedCopy(&LiveChat::failure); }
 
 bool CancelLiveChat() {
   LiveChat& live = Live();
