@@ -5,7 +5,6 @@
 #include "flows/exchange.h"
 #include "flows/failure_detail.h"
 #include "flows/progress_window_scope.h"
-#include "flows/prompt_text.h"
 #include "flows/reply_content.h"
 #include "flows/request_body.h"
 #include "flows/response_walkers.h"

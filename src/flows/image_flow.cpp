@@ -6,7 +6,6 @@
 #include "flows/exchange.h"
 #include "flows/image_saving.h"
 #include "flows/progress_window_scope.h"
-#include "flows/prompt_text.h"
 #include "flows/request_body.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
