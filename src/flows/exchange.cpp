@@ -9,6 +9,11 @@
 
 namespace llmbridge {
 
+namespace {
+// Where the exports' calls keep the last answer they read.
+constexpr int32_t kAnswerSlot = 0;
+}  // namespace
+
 bool AnswerFailed(HttpRequest& request, const Text& api_key, int32_t slot, Text& result,
                   Text& detail) {
   const Text status = HttpRequestInfo(request, kHttpStatusCode);

@@ -1,6 +1,7 @@
-// One call's exchange with the server, as chat, the model listing and image make it: the request
-// is sent and its answer awaited, the answer's status judged and its body read, and what went
-// wrong is put in the words the host reads, the call's result and lasterror's detail.
+// One call's exchange with the server: the request is sent and its answer awaited, the answer's
+// status judged and its body read, and what went wrong is put in the words the host reads, the
+// call's result and lasterror's detail. Chat, the model listing and image make the whole
+// exchange; a live exchange's thread judges its ended transfer alike.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +16,6 @@ namespace llmbridge {
 // The result of a call that could not be made, or whose answer could not be used.
 inline constexpr char16_t kRequestFailed[] = u"Request Failed";
 
-// The JSON slot where the exports' calls keep the last answer they read.
-constexpr int32_t kAnswerSlot = 0;
-
 // Judges a transfer that has ended. False, leaving `result` and `detail` alone, when its answer
 // came with status 200. Otherwise true: `result` becomes "Api Error code: " and the status ("0"
 // when no answer arrived) and `detail` lasterror's words for it (FailureDetail, never holding
@@ -25,15 +23,13 @@ constexpr int32_t kAnswerSlot = 0;
 bool AnswerFailed(HttpRequest& request, const Text& api_key, int32_t slot, Text& result,
                   Text& detail);
 
-// Owns the request from its sending until Finish or its end.
+// Owns its request from the sending until Finish or its own end.
 class Exchange {
  public:
   // Sends the request on the calling thread and waits for its answer; `headers` are read only
   // meanwhile. `api_key` is masked wherever the detail could echo it.
   Exchange(HttpMethod method, const Text& url, const Text& body, const HeaderMap& headers,
            const TransferChoices& choices, const Text& api_key);
-  Exchange(const Exchange&) = delete;
-  Exchange& operator=(const Exchange&) = delete;
 
   // Whether the answer came with status 200.
   bool Succeeded() const { return !failed_; }
@@ -42,7 +38,7 @@ class Exchange {
   const Text& Result() const { return result_; }
   const Text& Detail() const { return detail_; }
 
-  // The answer's body, whatever its status, parsed into kAnswerSlot: its root, or null when the
+  // The answer's body, whatever its status, parsed into JSON slot 0: its root, or null when the
   // body is empty or no JSON, or when there is none (no room for the request, or after Finish).
   // Throws std::bad_alloc when the parser ran out of memory.
   JsonValue* ReadAnswer();

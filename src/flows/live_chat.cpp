@@ -3,7 +3,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -63,26 +62,18 @@ struct StreamState {
   size_t published = 0;   // how much of `reply` the exports' text holds
   bool replaced = false;  // `reply` was replaced, not only extended, since it was published
   Text error_message;     // the message of an event or answer that reported an error
-  bool out_of_memory = false;
 };
 
-// Parses `utf8`, up to a zero byte, into the exchange's slot; the root, or null. Running out of
-// memory is recorded in `stream`: an event is read inside libcurl's callback, which nothing may
-// throw through.
-JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
-  try {
-    return ParseAnswerInto(kLiveChatSlot, std::string(utf8.substr(0, utf8.find('\0'))));
-  } catch (const std::bad_alloc&) {
-    stream.out_of_memory = true;
-    return nullptr;
-  }
+// Parses `utf8`, up to a zero byte, into the exchange's slot; the root, or null.
+JsonValue* ParseIntoLiveSlot(std::string_view utf8) {
+  return ParseAnswerInto(kLiveChatSlot, std::string(utf8.substr(0, utf8.find('\0'))));
 }
 
 // One event: its delta's content extends the reply; a whole message's content (some servers end
 // so) replaces it. Reasoning deltas, usage, "[DONE]" and events that are not JSON add nothing.
 void ReadEvent(std::string_view data, StreamState& stream) {
   if (data == "[DONE]") return;
-  JsonValue* root = ParseIntoLiveSlot(data, stream);
+  JsonValue* root = ParseIntoLiveSlot(data);
   // Some servers report a refused request as an event of its own, with status 200.
   const Text error = ErrorMemberMessage(root);
   if (!error.empty()) stream.error_message = error;
@@ -100,27 +91,31 @@ void ReadEvent(std::string_view data, StreamState& stream) {
 }
 
 // The body listener: reads the chunk's events and shows the exports what they added. False, which
-// fails the transfer, when an event found no room to be read.
-bool ReadChunk(std::string_view chunk, StreamState& stream) {
-  stream.reader.Read(chunk, [&](std::string_view data) { ReadEvent(data, stream); });
-  if (stream.out_of_memory) return false;
-  if (!stream.replaced && stream.published == stream.reply.size()) return true;
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  if (stream.replaced)
-    live.text = stream.reply;
-  else
-    live.text.append(stream.reply, stream.published, Text::npos);
-  stream.published = stream.reply.size();
-  stream.replaced = false;
-  return true;
+// fails the transfer, when there was no room to read them: nothing may throw through libcurl's
+// callback.
+bool ReadChunk(std::string_view chunk, StreamState& stream) noexcept {
+  try {
+    stream.reader.Read(chunk, [&](std::string_view data) { ReadEvent(data, stream); });
+    if (!stream.replaced && stream.published == stream.reply.size()) return true;
+    LiveChat& live = Live();
+    const std::lock_guard<std::mutex> guard(live.lock);
+    if (stream.replaced)
+      live.text = stream.reply;
+    else
+      live.text.append(stream.reply, stream.published, Text::npos);
+    stream.published = stream.reply.size();
+    stream.replaced = false;
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 // The reply of a finished transfer: the events' text, or, from a server that answered one JSON
 // document instead of a stream, the content read as chat reads it.
 Text FinalReply(HttpRequest& request, StreamState& stream) {
   if (stream.reader.events() > 0) return stream.reply;
-  JsonValue* root = ParseIntoLiveSlot(ResponseBodyBytes(request), stream);
+  JsonValue* root = ParseIntoLiveSlot(ResponseBodyBytes(request));
   Text reply;
   if (!stream.base_url || !ReadDocumentedContent(root, reply)) reply = ContentOf(root);
   stream.error_message = ErrorMemberMessage(root);
@@ -141,7 +136,6 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
     } else {
       status = LiveStatus::kFinished;
       text = FinalReply(request, stream);
-      if (stream.out_of_memory) throw std::bad_alloc();
       // As chat: an empty reply whose answer held an error gives lasterror its message.
       if (text.empty()) failure = WithoutKey(stream.error_message, stream.api_key);
       settled = conversation;
