@@ -24,25 +24,20 @@ TEST_F(ModelListFlow, SendsAGetWithOnlyTheAuthorizationHeader) {
   EXPECT_EQ(RequestBody(request), "");
 }
 
-// Any answer's ids count, whatever its status; an error status is also told through lasterror.
 TEST_F(ModelListFlow, RealServerAnswers) {
-  struct Case {
-    int status;
-    const char* fixture;
-    Text ids;
-  };
-  const Case cases[] = {
-      {200, "models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
+  const std::pair<const char*, Text> cases[] = {
+      {"models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
       // Each entry's permission objects (bucket 47) come before its own "id" (bucket 59).
-      {200, "models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
-      {404, "models_openai.json", u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small"},
+      {"models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
   };
-  for (const Case& c : cases) {
-    server_.Script(HttpReply(c.status, ReadFixtureBytes(c.fixture)));
-    EXPECT_EQ(List(), c.ids) << c.fixture;
-    EXPECT_EQ(GetLibraryState().LastError.rfind(u"HTTP 404: ", 0) == 0, c.status == 404)
-        << c.fixture;
+  for (const auto& [fixture, ids] : cases) {
+    server_.Script(HttpReply(200, ReadFixtureBytes(fixture)));
+    EXPECT_EQ(List(), ids) << fixture;
   }
+  // Any answer's ids count, whatever its status; an error status is told through lasterror.
+  server_.Script(HttpReply(404, ReadFixtureBytes("models_openai.json")));
+  EXPECT_EQ(List(), u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small");
+  EXPECT_EQ(GetLibraryState().LastError.rfind(u"HTTP 404: ", 0), 0u);
 }
 
 TEST_F(ModelListFlow, AnswersWithoutIdsKeepTheLastListFound) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "state/library_state.h"
@@ -43,6 +46,15 @@ class ResponseWalkers : public ::testing::Test {
     CollectLastString(ParsedAnswer(body));
     return GetLibraryState().ImageResult;
   }
+
+  // Walks each fixture's answer from a fresh state, expecting what `walk` gives with it.
+  void ExpectFromFixtures(const Text& (ResponseWalkers::*walk)(const Text&),
+                          std::initializer_list<std::pair<const char*, Text>> cases) {
+    for (const auto& [fixture, kept] : cases) {
+      ResetState();
+      EXPECT_EQ((this->*walk)(testing::ReadFixtureText(fixture)), kept) << fixture;
+    }
+  }
 };
 
 const Text kStandardChat =
@@ -79,50 +91,36 @@ TEST_F(ResponseWalkers, FailedParseIsNotAnsweredWithTheEarlierDocument) {
   EXPECT_EQ(ImageResultOf(u"{"), u"stale image");
 }
 
-// Each walker over answers real servers sent, from a fresh state: the chat reply, the model list
-// and the image result it leaves.
-TEST_F(ResponseWalkers, ReadRealServerAnswers) {
-  using Walker = const Text& (ResponseWalkers::*)(const Text&);
-  const Walker chat = &ResponseWalkers::ChatReplyOf;
-  const Walker models = &ResponseWalkers::ModelListOf;
-  const Walker image = &ResponseWalkers::ImageResultOf;
-  struct Case {
-    Walker walk;
-    const char* fixture;
-    Text result;
-  };
-  const Case cases[] = {
-      {chat, "chat_openai.json",
-       u"The capital of France is Paris.\n\nIt is also its largest city."},
-      {chat, "chat_ollama.json",
-       u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles gut."},
-      // "timings" (bucket 9) is entered first, before the choices, so it does no harm.
-      {chat, "chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
-      {chat, "chat_vllm.json", u"42 is the answer."},
-      {chat, "chat_openai_two_choices.json", u"Second answer."},
-      {chat, "chat_unicode_escapes.json",
-       u"caf\u00E9 \u20AC \u4E2D\u6587 \U0001F600 \"quoted\" back\\slash tab\tend"},
-      // Groq's "x_groq" object (bucket 52) comes after the choices and empties the reply.
-      {chat, "chat_groq.json", u""},
-      {chat, "chat_openai_tool_call.json", u""},
-      {chat, "error_openai.json", u""},
-      {models, "models_openai.json", u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small"},
-      // "permission" (bucket 47) is walked before the entry's own "id" (59).
-      {models, "models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
-      {models, "models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
-      {models, "models_ollama_empty.json", u"stale list"},
-      {image, "image_url.json",
-       u"https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz"},
-      {image, "image_b64.json", u"A single transparent pixel."},
-      // Inside "error", "code" and "param" share bucket 13, then "message" (39), "type" (58).
-      {image, "error_openai.json", u"invalid_request_error"},
-      {image, "chat_openai.json", u"chat.completion"},
-      {image, "error_detail.json", u"Unauthorized"},
-  };
-  for (const Case& c : cases) {
-    ResetState();
-    EXPECT_EQ((this->*c.walk)(testing::ReadFixtureText(c.fixture)), c.result) << c.fixture;
-  }
+TEST_F(ResponseWalkers, ContentOfRealServerAnswers) {
+  ExpectFromFixtures(
+      &ResponseWalkers::ChatReplyOf,
+      {
+          {"chat_openai.json", u"The capital of France is Paris.\n\nIt is also its largest city."},
+          {"chat_ollama.json",
+           u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles "
+           u"gut."},
+          // "timings" (bucket 9) is entered first, before the choices, so it does no harm.
+          {"chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
+          {"chat_vllm.json", u"42 is the answer."},
+          {"chat_openai_two_choices.json", u"Second answer."},
+          {"chat_unicode_escapes.json",
+           u"caf\u00E9 \u20AC \u4E2D\u6587 \U0001F600 \"quoted\" back\\slash tab\tend"},
+          // Groq's "x_groq" object (bucket 52) comes after the choices and empties the reply.
+          {"chat_groq.json", u""},
+          {"chat_openai_tool_call.json", u""},
+          {"error_openai.json", u""},
+      });
+}
+
+TEST_F(ResponseWalkers, ModelIdsInWalkOrder) {
+  ExpectFromFixtures(&ResponseWalkers::ModelListOf,
+                     {
+                         {"models_openai.json", u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small"},
+                         // "permission" (bucket 47) is walked before the entry's own "id" (59).
+                         {"models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
+                         {"models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
+                         {"models_ollama_empty.json", u"stale list"},
+                     });
 }
 
 TEST_F(ResponseWalkers, WalkReachesTheDeepestDocumentTheParserAccepts) {
@@ -138,8 +136,20 @@ TEST_F(ResponseWalkers, ModelIdsSkipNumbersAndKeepCountAtOne) {
   EXPECT_EQ(ModelListOf(u"{\"id\":\"c\"}"), u"a\rb\rc") << "the list is never emptied";
 }
 
-TEST_F(ResponseWalkers, LastStringSkipsStringElementsOfArrays) {
-  EXPECT_EQ(ImageResultOf(u"{\"data\":[\"a\",\"b\"],\"n\":1}"), u"stale image");
+TEST_F(ResponseWalkers, LastStringOfImageAndOtherAnswers) {
+  ExpectFromFixtures(
+      &ResponseWalkers::ImageResultOf,
+      {
+          {"image_url.json",
+           u"https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz"},
+          {"image_b64.json", u"A single transparent pixel."},
+          // Inside "error", "code" and "param" share bucket 13, then "message" (39), "type" (58).
+          {"error_openai.json", u"invalid_request_error"},
+          {"chat_openai.json", u"chat.completion"},
+          {"error_detail.json", u"Unauthorized"},
+      });
+  EXPECT_EQ(ImageResultOf(u"{\"data\":[\"a\",\"b\"],\"n\":1}"), u"Unauthorized")
+      << "string elements of arrays are not kept";
 }
 
 }  // namespace
