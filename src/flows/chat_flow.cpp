@@ -1,15 +1,15 @@
 #include "flows/chat_flow.h"
 
-#include <utility>
-
+#include "flows/bearer_headers.h"
+#include "flows/chosen_transfer.h"
+#include "flows/exchange.h"
 #include "flows/failure_detail.h"
+#include "flows/progress_window_scope.h"
 #include "flows/reply_content.h"
 #include "flows/request_body.h"
-#include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
 #include "flows/server_message.h"
-#include "http/http_request.h"
 #include "state/library_state.h"
 #include "text/escaping.h"
 #include "text/number_text.h"
@@ -81,30 +81,24 @@ void AppendAssistantTurn(Text& conversation, const Text& reply) {
 Text Chat(const ChatArguments& arguments, const HostOptions& options) {
   LibraryState& state = GetLibraryState();
   state.LastError = ChatArgumentsProblem(arguments);
-  if (!state.LastError.empty()) return u"Request Failed";
+  if (!state.LastError.empty()) return kRequestFailed;
   const bool base_url = IsBaseUrl(arguments.server_address);
   const ProgressWindowScope window(arguments.show_window);
 
   state.ConversationLog += UserTurn(arguments.prompt);
   const ChatRequestParts parts = ChatRequest(arguments, state.ConversationLog, false, options);
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, parts.url, parts.body, 0, &parts.headers,
-                                           ChosenTransfer(options, true));
-  if (request == nullptr) {
+  Exchange exchange(kHttpPost, parts.url, parts.body, parts.headers, ChosenTransfer(options, true),
+                    arguments.api_key);
+  if (!exchange.Succeeded()) {
     state.ConversationLog.clear();
-    state.LastError = u"out of memory";
-    return u"Request Failed";
+    state.LastError = exchange.Detail();
+    return exchange.Result();
   }
-  const Text status = HttpRequestInfo(*request, kHttpStatusCode);
-  if (!TextsEqual(status, u"200")) {
-    state.ConversationLog.clear();
-    state.LastError = FailureDetail(*request, arguments.api_key);
-    return ApiErrorText(status);
-  }
-  JsonValue* root = ParseAnswer(ResponseBodyBytes(*request));
+  JsonValue* root = exchange.ReadAnswer();
   // The document holds all that is read from here on: a large answer's bytes go before its
   // reply is copied twice more.
-  FinishHttpRequest(std::move(request));
+  exchange.Finish();
   // A host address keeps the walk's reply; a base URL reads the reply where OpenAI documents
   // it, which provider extras after "choices" cannot empty, and walks only an answer without it.
   if (!base_url || !ReadDocumentedContent(root, state.ChatReply)) CollectContent(root);

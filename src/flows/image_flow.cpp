@@ -1,13 +1,14 @@
 #include "flows/image_flow.h"
 
 #include "base/build_facts.h"
-#include "flows/failure_detail.h"
+#include "flows/bearer_headers.h"
+#include "flows/chosen_transfer.h"
+#include "flows/exchange.h"
 #include "flows/image_saving.h"
+#include "flows/progress_window_scope.h"
 #include "flows/request_body.h"
-#include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
-#include "http/http_request.h"
 #include "state/library_state.h"
 
 namespace llmbridge {
@@ -43,18 +44,13 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments,
   body.Add(u"n", u"1");
   body.Add(u"size", u"\"" + arguments.image_size + u"\"");
 
-  HttpRequestPtr request = OpenHttpRequest(kHttpPost, url, body.Finish(), 0, &headers,
-                                           ChosenTransfer(options, own_server));
-  if (request == nullptr) {
-    state.LastError = u"out of memory";
-    return u"Request Failed";
+  Exchange exchange(kHttpPost, url, body.Finish(), headers, ChosenTransfer(options, own_server),
+                    arguments.api_key);
+  if (!exchange.Succeeded()) {
+    state.LastError = exchange.Detail();
+    return exchange.Result();
   }
-  const Text status = HttpRequestInfo(*request, kHttpStatusCode);
-  if (!TextsEqual(status, u"200")) {
-    state.LastError = FailureDetail(*request, arguments.api_key);
-    return ApiErrorText(status);
-  }
-  JsonValue* root = ParseAnswer(ResponseBodyBytes(*request));
+  JsonValue* root = exchange.ReadAnswer();
   if (!options.imagedir.empty()) {
     Text path;
     switch (SaveCarriedImage(root, options.imagedir, path, state.LastError)) {
@@ -62,7 +58,7 @@ Text GenerateImage(const Text& endpoint, const ImageArguments& arguments,
         state.ImageResult = path;
         return state.ImageResult;
       case ImageSaving::kFailed:
-        return u"Request Failed";
+        return kRequestFailed;
       case ImageSaving::kNotCarried:
         break;
     }

@@ -35,6 +35,13 @@ class StrictJsonReader {
     problem_at_ = pos_;
     return false;
   }
+  // Skips space and then `close`, when it follows: true when the object or array ends here.
+  bool Closes(char16_t close) {
+    SkipSpace();
+    if (!At(close)) return false;
+    ++pos_;
+    return true;
+  }
   void SkipSpace() {
     while (pos_ < text_.size() && (text_[pos_] == u' ' || text_[pos_] == u'\t' ||
                                    text_[pos_] == u'\n' || text_[pos_] == u'\r'))
@@ -64,11 +71,7 @@ class StrictJsonReader {
     if (depth > kMaxDepth) return Fail(u"objects and arrays nest too deeply");
     ++pos_;  // {
     std::vector<Text> keys;
-    SkipSpace();
-    if (At(u'}')) {
-      ++pos_;
-      return true;
-    }
+    if (Closes(u'}')) return true;
     for (;;) {
       SkipSpace();
       const size_t member_start = pos_;
@@ -86,11 +89,7 @@ class StrictJsonReader {
       if (!ReadValue(depth)) return false;
       if (members != nullptr)
         members->push_back({key, text_.substr(member_start, pos_ - member_start)});
-      SkipSpace();
-      if (At(u'}')) {
-        ++pos_;
-        return true;
-      }
+      if (Closes(u'}')) return true;
       if (!At(u',')) return Fail(u"a comma or } must follow a member");
       ++pos_;
     }
@@ -99,18 +98,10 @@ class StrictJsonReader {
   bool ReadArray(int depth) {
     if (depth > kMaxDepth) return Fail(u"objects and arrays nest too deeply");
     ++pos_;  // [
-    SkipSpace();
-    if (At(u']')) {
-      ++pos_;
-      return true;
-    }
+    if (Closes(u']')) return true;
     for (;;) {
       if (!ReadValue(depth)) return false;
-      SkipSpace();
-      if (At(u']')) {
-        ++pos_;
-        return true;
-      }
+      if (Closes(u']')) return true;
       if (!At(u',')) return Fail(u"a comma or ] must follow an element");
       ++pos_;
     }

@@ -3,15 +3,16 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <string>
 #include <utility>
 
 #include "base/never_destroyed.h"
+#include "flows/answer_parse.h"
 #include "flows/answer_reading.h"
+#include "flows/chosen_transfer.h"
+#include "flows/exchange.h"
 #include "flows/failure_detail.h"
 #include "flows/reply_content.h"
-#include "flows/request_parts.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
 #include "flows/server_message.h"
@@ -19,8 +20,6 @@
 #include "http/http_request.h"
 #include "http/live_transfer.h"
 #include "json/json_navigation.h"
-#include "json/json_parser.h"
-#include "json/json_slots.h"
 #include "state/library_state.h"
 
 namespace llmbridge {
@@ -46,6 +45,14 @@ LiveChat& Live() {
   return live.get();
 }
 
+// A copy of what the exports see, taken under the lock.
+template <typename Value>
+Value LockedCopy(Value LiveChat::*what) {
+  LiveChat& live = Live();
+  const std::lock_guard<std::mutex> guard(live.lock);
+  return live.*what;
+}
+
 // What only the exchange's thread touches: the event reader and the reply it builds.
 struct StreamState {
   bool base_url = false;  // the answer's reply is read where OpenAI documents it
@@ -55,23 +62,18 @@ struct StreamState {
   size_t published = 0;   // how much of `reply` the exports' text holds
   bool replaced = false;  // `reply` was replaced, not only extended, since it was published
   Text error_message;     // the message of an event or answer that reported an error
-  bool out_of_memory = false;
 };
 
-// Parses `utf8` (no zero byte inside) into the exchange's slot; the root, or null.
-JsonValue* ParseIntoLiveSlot(std::string_view utf8, StreamState& stream) {
-  const std::string terminated(utf8.substr(0, utf8.find('\0')));
-  JsonError error{};
-  if (ParseUtf8Json(kLiveChatSlot, terminated, &error) != 0) return GetJsonRoot(kLiveChatSlot);
-  if (error.code == JsonErrorCode::OutOfMemory) stream.out_of_memory = true;
-  return nullptr;
+// Parses `utf8`, up to a zero byte, into the exchange's slot; the root, or null.
+JsonValue* ParseIntoLiveSlot(std::string_view utf8) {
+  return ParseAnswerInto(kLiveChatSlot, std::string(utf8.substr(0, utf8.find('\0'))));
 }
 
 // One event: its delta's content extends the reply; a whole message's content (some servers end
 // so) replaces it. Reasoning deltas, usage, "[DONE]" and events that are not JSON add nothing.
 void ReadEvent(std::string_view data, StreamState& stream) {
   if (data == "[DONE]") return;
-  JsonValue* root = ParseIntoLiveSlot(data, stream);
+  JsonValue* root = ParseIntoLiveSlot(data);
   // Some servers report a refused request as an event of its own, with status 200.
   const Text error = ErrorMemberMessage(root);
   if (!error.empty()) stream.error_message = error;
@@ -89,27 +91,31 @@ void ReadEvent(std::string_view data, StreamState& stream) {
 }
 
 // The body listener: reads the chunk's events and shows the exports what they added. False, which
-// fails the transfer, when an event found no room to be read.
-bool ReadChunk(std::string_view chunk, StreamState& stream) {
-  stream.reader.Read(chunk, [&](std::string_view data) { ReadEvent(data, stream); });
-  if (stream.out_of_memory) return false;
-  if (!stream.replaced && stream.published == stream.reply.size()) return true;
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  if (stream.replaced)
-    live.text = stream.reply;
-  else
-    live.text.append(stream.reply, stream.published, Text::npos);
-  stream.published = stream.reply.size();
-  stream.replaced = false;
-  return true;
+// fails the transfer, when there was no room to read them: nothing may throw through libcurl's
+// callback.
+bool ReadChunk(std::string_view chunk, StreamState& stream) noexcept {
+  try {
+    stream.reader.Read(chunk, [&](std::string_view data) { ReadEvent(data, stream); });
+    if (!stream.replaced && stream.published == stream.reply.size()) return true;
+    LiveChat& live = Live();
+    const std::lock_guard<std::mutex> guard(live.lock);
+    if (stream.replaced)
+      live.text = stream.reply;
+    else
+      live.text.append(stream.reply, stream.published, Text::npos);
+    stream.published = stream.reply.size();
+    stream.replaced = false;
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 // The reply of a finished transfer: the events' text, or, from a server that answered one JSON
 // document instead of a stream, the content read as chat reads it.
 Text FinalReply(HttpRequest& request, StreamState& stream) {
   if (stream.reader.events() > 0) return stream.reply;
-  JsonValue* root = ParseIntoLiveSlot(ResponseBodyBytes(request), stream);
+  JsonValue* root = ParseIntoLiveSlot(ResponseBodyBytes(request));
   Text reply;
   if (!stream.base_url || !ReadDocumentedContent(root, reply)) reply = ContentOf(root);
   stream.error_message = ErrorMemberMessage(root);
@@ -123,17 +129,13 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
   LiveStatus status = LiveStatus::kCancelled;
   Text text, failure, settled;
   try {
-    const Text code = HttpRequestInfo(request, kHttpStatusCode);
     if (cancelled) {
       text = stream.reply;
-    } else if (!TextsEqual(code, u"200")) {
+    } else if (AnswerFailed(request, stream.api_key, kLiveChatSlot, text, failure)) {
       status = LiveStatus::kFailed;
-      text = ApiErrorText(code);
-      failure = FailureDetail(request, stream.api_key, kLiveChatSlot);
     } else {
       status = LiveStatus::kFinished;
       text = FinalReply(request, stream);
-      if (stream.out_of_memory) throw std::bad_alloc();
       // As chat: an empty reply whose answer held an error gives lasterror its message.
       if (text.empty()) failure = WithoutKey(stream.error_message, stream.api_key);
       settled = conversation;
@@ -141,7 +143,7 @@ void EndExchange(HttpRequest& request, bool cancelled, StreamState& stream,
     }
   } catch (...) {
     status = LiveStatus::kFailed;
-    text = u"Request Failed";
+    text = kRequestFailed;
     failure = u"out of memory";
     settled.clear();
   }
@@ -210,23 +212,11 @@ int32_t StartLiveChat(const ChatArguments& arguments, const HostOptions& options
   return 1;
 }
 
-LiveStatus LiveChatStatus() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.status;
-}
+LiveStatus LiveChatStatus() { return LockedCopy(&LiveChat::status); }
 
-Text LiveChatText() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.text;
-}
+Text LiveChatText() { return LockedCopy(&LiveChat::text); }
 
-Text LiveChatFailure() {
-  LiveChat& live = Live();
-  const std::lock_guard<std::mutex> guard(live.lock);
-  return live.failure;
-}
+Text LiveChatFailure() { return LockedCopy(&LiveChat::failure); }
 
 bool CancelLiveChat() {
   LiveChat& live = Live();

@@ -1,11 +1,11 @@
 #include "flows/model_list_flow.h"
 
 #include "flows/answer_reading.h"
-#include "flows/failure_detail.h"
-#include "flows/request_parts.h"
+#include "flows/bearer_headers.h"
+#include "flows/chosen_transfer.h"
+#include "flows/exchange.h"
 #include "flows/response_walkers.h"
 #include "flows/server_address.h"
-#include "http/http_request.h"
 #include "state/library_state.h"
 
 namespace llmbridge {
@@ -24,25 +24,17 @@ void CollectIds(JsonValue* root, bool base_url) {
 
 Text ListModels(const Text& server_address, const Text& api_key, const HostOptions& options) {
   LibraryState& state = GetLibraryState();
-  state.LastError.clear();
-  const Text url = EndpointUrl(server_address, u"/models");
   const HeaderMap headers = BearerHeaders(api_key, false, options.headers);
-  HttpRequestPtr request =
-      OpenHttpRequest(kHttpGet, url, Text(), 0, &headers, ChosenTransfer(options, true));
-  if (request == nullptr) {
-    state.LastError = u"out of memory";
-    return state.ModelList;
-  }
-
+  Exchange exchange(kHttpGet, EndpointUrl(server_address, u"/models"), Text(), headers,
+                    ChosenTransfer(options, true), api_key);
   // Any answer is read alike, whatever its status: only the ids in it count. The status only
   // tells the host, through lasterror, why the list did not change.
-  if (request->StatusCode != 200) state.LastError = FailureDetail(*request, api_key);
-  const std::string_view body = ResponseBodyBytes(*request);
+  state.LastError = exchange.Detail();
   // A listing that runs out of memory part-way leaves the previous list, as a failed one does.
   Text previous = state.ModelList;
   state.ModelCount = 0;
   try {
-    if (!body.empty()) CollectIds(ParseAnswer(body), IsBaseUrl(server_address));
+    CollectIds(exchange.ReadAnswer(), IsBaseUrl(server_address));
   } catch (...) {
     state.ModelList.swap(previous);
     throw;

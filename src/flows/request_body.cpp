@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "text/escaping.h"
+
 namespace llmbridge {
 
 RequestBody::RequestBody(const std::vector<OptionMember>& host_members)
@@ -30,5 +32,7 @@ Text RequestBody::Finish() {
   body_ += u'}';
   return std::move(body_);
 }
+
+Text PreparePrompt(const Text& prompt) { return EscapeText(ReplaceText(prompt, u"\r\n", u" ")); }
 
 }  // namespace llmbridge

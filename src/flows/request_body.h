@@ -1,4 +1,5 @@
-// A JSON request body built member by member, with a host's own members after the library's.
+// A JSON request body built member by member, with a host's own members after the library's, and
+// the host's prompt as a body carries it.
 #pragma once
 
 #include <string_view>
@@ -29,5 +30,9 @@ class RequestBody {
   const std::vector<OptionMember>& host_members_;
   Text body_ = u"{";
 };
+
+// Makes a prompt fit between the quotes of a JSON string. Each CR LF pair becomes one space
+// first, so a backslash in the prompt can never combine with an escaped line break.
+Text PreparePrompt(const Text& prompt);
 
 }  // namespace llmbridge

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
+#include "flows/answer_parse.h"
 #include "flows/answer_reading.h"
-#include "flows/request_parts.h"
 #include "text/ascii_case.h"
 #include "text/narrow_text.h"
 #include "text/utf16_units.h"

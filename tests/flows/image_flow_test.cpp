@@ -64,6 +64,8 @@ TEST_F(ImageFlow, ErrorsLeaveTheLastResult) {
   server_.Script(HttpReply(200, "{\"data\": [[\"strings in arrays are not kept\"]]}"));
   const Text first = Generate(u"fox");
   EXPECT_EQ(Generate(u"fox"), u"Api Error code: 400");
+  EXPECT_EQ(GetLibraryState().LastError, u"HTTP 400: Incorrect API *** provided: sk-abc***xyz.")
+      << "the key, \"key\", is masked wherever it stands";
   EXPECT_EQ(Generate(u"fox"), first);
   EXPECT_EQ(GetLibraryState().ImageResult, first);
 }

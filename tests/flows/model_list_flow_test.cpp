@@ -3,6 +3,7 @@
 #include <string>
 
 #include "flows/flow_test_support.h"
+#include "state/library_state.h"
 #include "support/fixture_text.h"
 
 namespace llmbridge::testing {
@@ -33,6 +34,10 @@ TEST_F(ModelListFlow, RealServerAnswers) {
     server_.Script(HttpReply(200, ReadFixtureBytes(fixture)));
     EXPECT_EQ(List(), ids) << fixture;
   }
+  // Any answer's ids count, whatever its status; an error status is told through lasterror.
+  server_.Script(HttpReply(404, ReadFixtureBytes("models_openai.json")));
+  EXPECT_EQ(List(), u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small");
+  EXPECT_EQ(GetLibraryState().LastError.rfind(u"HTTP 404: ", 0), 0u);
 }
 
 TEST_F(ModelListFlow, AnswersWithoutIdsKeepTheLastListFound) {

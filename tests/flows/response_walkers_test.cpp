@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "state/library_state.h"
@@ -29,6 +32,8 @@ class ResponseWalkers : public ::testing::Test {
     state.ImageResult = u"stale image";
   }
 
+ public:
+  // Each walks the parsed `body` and gives what it kept.
   const Text& ChatReplyOf(const Text& body) {
     CollectContent(ParsedAnswer(body));
     return GetLibraryState().ChatReply;
@@ -40,6 +45,15 @@ class ResponseWalkers : public ::testing::Test {
   const Text& ImageResultOf(const Text& body) {
     CollectLastString(ParsedAnswer(body));
     return GetLibraryState().ImageResult;
+  }
+
+  // Walks each fixture's answer from a fresh state, expecting what `walk` gives with it.
+  void ExpectFromFixtures(const Text& (ResponseWalkers::*walk)(const Text&),
+                          std::initializer_list<std::pair<const char*, Text>> cases) {
+    for (const auto& [fixture, kept] : cases) {
+      ResetState();
+      EXPECT_EQ((this->*walk)(testing::ReadFixtureText(fixture)), kept) << fixture;
+    }
   }
 };
 
@@ -78,46 +92,35 @@ TEST_F(ResponseWalkers, FailedParseIsNotAnsweredWithTheEarlierDocument) {
 }
 
 TEST_F(ResponseWalkers, ContentOfRealServerAnswers) {
-  struct Case {
-    const char* fixture;
-    Text reply;
-  };
-  const Case cases[] = {
-      {"chat_openai.json", u"The capital of France is Paris.\n\nIt is also its largest city."},
-      {"chat_ollama.json",
-       u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles gut."},
-      // "timings" (bucket 9) is entered first, before the choices, so it does no harm.
-      {"chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
-      {"chat_vllm.json", u"42 is the answer."},
-      {"chat_openai_two_choices.json", u"Second answer."},
-      {"chat_unicode_escapes.json",
-       u"caf\u00E9 \u20AC \u4E2D\u6587 \U0001F600 \"quoted\" back\\slash tab\tend"},
-      // Groq's "x_groq" object (bucket 52) comes after the choices and empties the reply.
-      {"chat_groq.json", u""},
-      {"chat_openai_tool_call.json", u""},
-      {"error_openai.json", u""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ChatReplyOf(testing::ReadFixtureText(c.fixture)), c.reply) << c.fixture;
-  }
+  ExpectFromFixtures(
+      &ResponseWalkers::ChatReplyOf,
+      {
+          {"chat_openai.json", u"The capital of France is Paris.\n\nIt is also its largest city."},
+          {"chat_ollama.json",
+           u"Hallo! Wie kann ich dir heute helfen? \u00C4pfel, \u00D6l, \u00DCbung \u2013 alles "
+           u"gut."},
+          // "timings" (bucket 9) is entered first, before the choices, so it does no harm.
+          {"chat_llamacpp.json", u"Bonjour ! Comment puis-je vous aider aujourd'hui ?"},
+          {"chat_vllm.json", u"42 is the answer."},
+          {"chat_openai_two_choices.json", u"Second answer."},
+          {"chat_unicode_escapes.json",
+           u"caf\u00E9 \u20AC \u4E2D\u6587 \U0001F600 \"quoted\" back\\slash tab\tend"},
+          // Groq's "x_groq" object (bucket 52) comes after the choices and empties the reply.
+          {"chat_groq.json", u""},
+          {"chat_openai_tool_call.json", u""},
+          {"error_openai.json", u""},
+      });
 }
 
 TEST_F(ResponseWalkers, ModelIdsInWalkOrder) {
-  struct Case {
-    const char* fixture;
-    Text list;
-  };
-  const Case cases[] = {
-      {"models_openai.json", u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small"},
-      // "permission" (bucket 47) is walked before the entry's own "id" (59).
-      {"models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
-      {"models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
-      {"models_ollama_empty.json", u"stale list"},
-  };
-  for (const Case& c : cases) {
-    ResetState();
-    EXPECT_EQ(ModelListOf(testing::ReadFixtureText(c.fixture)), c.list) << c.fixture;
-  }
+  ExpectFromFixtures(&ResponseWalkers::ModelListOf,
+                     {
+                         {"models_openai.json", u"gpt-4o\rgpt-4o-mini\rtext-embedding-3-small"},
+                         // "permission" (bucket 47) is walked before the entry's own "id" (59).
+                         {"models_vllm.json", u"modelperm-4f2a\rmeta-llama/Llama-3.1-8B-Instruct"},
+                         {"models_llamacpp.json", u"qwen2.5-0.5b-instruct"},
+                         {"models_ollama_empty.json", u"stale list"},
+                     });
 }
 
 TEST_F(ResponseWalkers, WalkReachesTheDeepestDocumentTheParserAccepts) {
@@ -134,22 +137,17 @@ TEST_F(ResponseWalkers, ModelIdsSkipNumbersAndKeepCountAtOne) {
 }
 
 TEST_F(ResponseWalkers, LastStringOfImageAndOtherAnswers) {
-  struct Case {
-    const char* fixture;
-    Text result;
-  };
-  const Case cases[] = {
-      {"image_url.json",
-       u"https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz"},
-      {"image_b64.json", u"A single transparent pixel."},
-      // Inside "error", "code" and "param" share bucket 13, then "message" (39), "type" (58).
-      {"error_openai.json", u"invalid_request_error"},
-      {"chat_openai.json", u"chat.completion"},
-      {"error_detail.json", u"Unauthorized"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ImageResultOf(testing::ReadFixtureText(c.fixture)), c.result) << c.fixture;
-  }
+  ExpectFromFixtures(
+      &ResponseWalkers::ImageResultOf,
+      {
+          {"image_url.json",
+           u"https://images.example.net/generated/img-abc123.png?st=2025-03-10&sig=xyz"},
+          {"image_b64.json", u"A single transparent pixel."},
+          // Inside "error", "code" and "param" share bucket 13, then "message" (39), "type" (58).
+          {"error_openai.json", u"invalid_request_error"},
+          {"chat_openai.json", u"chat.completion"},
+          {"error_detail.json", u"Unauthorized"},
+      });
   EXPECT_EQ(ImageResultOf(u"{\"data\":[\"a\",\"b\"],\"n\":1}"), u"Unauthorized")
       << "string elements of arrays are not kept";
 }
