@@ -21,7 +21,22 @@ void* LoadedLibrary::Find(const char* name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
-// The loader looks beside the program first.
-std::string DefaultLibraryPath() { return "llmbridge.dll"; }
+// The full path beside the program, where the loader looks first, so a caller can also copy or
+// inspect the file; the name alone (the loader's search) when the library is not there.
+std::string DefaultLibraryPath() {
+  wchar_t program[4096];
+  const DWORD length = GetModuleFileNameW(nullptr, program, sizeof program / sizeof program[0]);
+  std::wstring beside(program, length < sizeof program / sizeof program[0] ? length : 0);
+  beside.erase(beside.find_last_of(L"\\/") + 1);
+  beside += L"llmbridge.dll";
+  if (GetFileAttributesW(beside.c_str()) == INVALID_FILE_ATTRIBUTES) return "llmbridge.dll";
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, beside.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return "llmbridge.dll";
+  std::string path(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, beside.c_str(), -1, path.data(), size, nullptr, nullptr);
+  path.resize(path.size() - 1);  // the terminating zero
+  return path;
+}
 
 }  // namespace llmbridge::host
