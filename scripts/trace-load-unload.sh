@@ -4,8 +4,9 @@
 #
 # A small loader program does LoadLibraryW and FreeLibrary under Wine's relay trace; only the calls
 # whose return address lies inside the library's own image are kept. Addresses, handles and thread
-# ids change from run to run, so every hexadecimal value of 0x10000 or more becomes "@"; small
-# values (flags, sizes, message numbers) stay. Two traces of builds that make the same calls in the
+# ids change from run to run, and atoms (class names, registered messages) with every class
+# registered in the Wine session, so every value Wine prints of 0xC000 or more becomes "@"; smaller
+# ones (flags, sizes, counts) stay. Two traces of builds that make the same calls in the
 # same order therefore compare equal with diff. A manual tool: run it with WINEPREFIX set, and with
 # DISPLAY naming an X server (Xvfb will do) so that the library's windows can be made.
 set -euo pipefail
@@ -50,7 +51,7 @@ NAME=$name SIZE=$image_size perl -ne '
   next if hex($1) < $base || hex($1) >= $base + $ENV{SIZE};
   s/^[0-9a-f]+://;         # the thread id
   s/ ret=[0-9a-f]+$//;      # where in the library the call came from
-  s/\b(?:0x)?0*([0-9a-fA-F]{5,})\b/hex($1) >= 0x10000 ? "@" : $&/ge;
+  s/\b([0-9a-f]{4,})\b/hex($1) >= 0xC000 ? "@" : $&/ge;
   print;
 ' "$work/relay.log" >"$trace"
 [ -s "$trace" ] || { echo "trace-load-unload: no call from $name was traced" >&2; exit 1; }
