@@ -1,23 +1,20 @@
 #include <windows.h>
 
+#include "base/private_heap_win32.h"
 #include "memory/block_heap_platform.h"
 
 namespace llmbridge::platform {
 
 namespace {
-// Options 0: the platform serialises access and reports failure by a null result.
 HANDLE g_heap = nullptr;
 }  // namespace
 
 bool CreatePrivateHeap() {
-  if (g_heap == nullptr) g_heap = HeapCreate(0, 4096, 0);
+  if (g_heap == nullptr) g_heap = NewPrivateHeap();
   return g_heap != nullptr;
 }
 
-void DestroyPrivateHeap() {
-  if (g_heap != nullptr) HeapDestroy(g_heap);
-  g_heap = nullptr;
-}
+void DestroyPrivateHeap() { DeletePrivateHeap(g_heap); }
 
 void* HeapAllocate(size_t size, bool zeroed) {
   if (g_heap == nullptr) return nullptr;

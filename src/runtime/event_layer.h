@@ -1,18 +1,10 @@
-// The event layer: a hidden window and two private messages through which events can be posted
-// to the loading thread, and the queue they land in.
+// The event layer: the hidden "PostEventClass" window and two private window messages through
+// which events could be posted to the loading thread. Nothing in the library posts any.
 #pragma once
-
-#include <cstdint>
 
 namespace llmbridge {
 
 void InitEventLayer();
 void ShutdownEventLayer();
-
-// The hidden window's identifier (null when it could not be made, or where there is none) and
-// the two registered messages (0 where there are none).
-void* PostEventWindow();
-uint32_t PostEventMessage();
-uint32_t PostEventReplyMessage();
 
 }  // namespace llmbridge

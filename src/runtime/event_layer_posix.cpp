@@ -1,14 +1,9 @@
-// Without a message queue of the platform's there is no window to post to: only the event queue
-// itself exists.
-#include "base/event_queue.h"
+// Without the platform's message queues there is no window to post events to.
 #include "runtime/event_layer.h"
 
 namespace llmbridge {
 
-void InitEventLayer() { CreateEventQueue(); }
-void ShutdownEventLayer() { DropEventQueue(); }
-void* PostEventWindow() { return nullptr; }
-uint32_t PostEventMessage() { return 0; }
-uint32_t PostEventReplyMessage() { return 0; }
+void InitEventLayer() {}
+void ShutdownEventLayer() {}
 
 }  // namespace llmbridge

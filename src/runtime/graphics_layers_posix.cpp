@@ -1,17 +1,10 @@
-// Outside Windows there are no GDI fonts, images or msimg32.dll to manage: these steps are
-// empty, and the screen is taken to have the usual 96 dots per inch.
+// Outside Windows there is no display context to ask and no msimg32.dll: these steps are empty.
 #include "runtime/graphics_layers.h"
 
 namespace llmbridge {
 
-void InitFontLayer() {}
-void InitDrawingLayer() {}
-void InitImageRegistry() {}
+void QueryScreenResolution() {}
 void InitAlphaBlending() {}
 void ReleaseAlphaBlending() {}
-void ReleaseAllImages() {}
-void ReleaseAllFonts() {}
-int32_t ScreenVerticalResolution() { return 96; }
-bool AlphaBlendAvailable() { return false; }
 
 }  // namespace llmbridge

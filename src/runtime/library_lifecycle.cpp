@@ -6,7 +6,6 @@
 #include "json/json_memory.h"
 #include "json/json_slots.h"
 #include "memory/block_heap.h"
-#include "runtime/container_operations.h"
 #include "runtime/event_layer.h"
 #include "runtime/graphics_layers.h"
 #include "runtime/library_locale.h"
@@ -19,30 +18,23 @@ namespace llmbridge {
 
 namespace {
 
-// No step checks an earlier one or reports failure: a layer that could not start leaves its
-// features unavailable and the library loads all the same.
+// Each step is the system calls it makes, in the order loading has always made them. No step
+// checks an earlier one or reports failure: a layer that could not start leaves its features
+// unavailable and the library loads all the same.
 void StartLayers() {
   CreateProgramHeap();
   CreateLibraryLocale();
   CreateTextStorage();
   CreateBlockHeap();
-  RegisterMapOperations();
   InitEventLayer();
-  InitFontLayer();
-  InitDrawingLayer();
-  InitImageLayer();
-  InitImageCodecs();
-  RegisterLinkedListOperations();
-  InitImageRegistry();
+  QueryScreenResolution();
   InitAlphaBlending();
-  InitTrayIcons();
-  InitMenus();
+  RegisterTaskbarMessage();
   InitWindowLayer();
   InitOle();
   InitControlLayer();
   StartNetwork();
   InitHttpSettings();
-  RegisterArrayOperations();
   InitJsonSlots();
   GetLibraryState().VersionText = kVersionText;  // last: the library is ready once this is set
 }
@@ -59,18 +51,14 @@ void StartLibrary() noexcept {
   }
 }
 
-// Menus, controls, drawing, image codecs and container operations release nothing: what they
-// hold stays until the process ends.
+// The controls' font stays until the process ends.
 void StopLibrary() noexcept {
   FreeAllJson();
   ReleaseKeptJsonBlocks();
   StopNetwork();
   ShutdownOle();
   ShutdownWindowLayer();
-  ReleaseAllTrayIcons();
   ReleaseAlphaBlending();
-  ReleaseAllImages();
-  ReleaseAllFonts();
   ShutdownEventLayer();
   DestroyBlockHeap();
   DestroyTextStorage();

@@ -1,9 +1,9 @@
 // What loading and unloading the library does, in a fixed order.
 //
-// Besides what the exports use, loading starts event, graphics, shell and container layers that
-// nothing calls: a library that draws nothing still creates them because it reproduces the
-// original library's load-time behaviour, which hosts may observe (the PostEventClass window
-// class and its window, the thread's OLE state, the fonts and icons it holds).
+// Besides what the exports use, loading makes system calls for features that nothing calls: a
+// library that draws nothing still makes them because it reproduces the original library's
+// load-time behaviour, which hosts may observe (the PostEventClass window class and its window,
+// the registered messages, the thread's OLE state, msimg32.dll loaded).
 #pragma once
 
 namespace llmbridge {

@@ -1,5 +1,5 @@
 // The program heap and the text storage: private heaps created first at load and destroyed last
-// at unload (the BlockHeap, the third, belongs to the text layer).
+// at unload (the BlockHeap, the third, belongs to the memory layer).
 #pragma once
 
 namespace llmbridge {

@@ -3,8 +3,8 @@
 
 #include <cwchar>
 
-#include "base/event_queue.h"
 #include "base/module_instance_win32.h"
+#include "base/window_class_registration_win32.h"
 #include "ui/open_window_list.h"
 #include "ui/window_class_win32.h"
 #include "ui/window_layer.h"
@@ -42,11 +42,11 @@ void OnFinalDestroy(HWND window) {
 }
 
 // WM_ERASEBKGND and WM_CTLCOLORSTATIC go to the default handling on purpose: the class brush
-// paints the 3-D face colour and the labels take the system text colour.
-LRESULT HandleLayerMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+// paints the 3-D face colour and the labels take the system text colour. Nothing here allocates,
+// so nothing can be thrown into the system's message dispatch.
+LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CLOSE:  // only CloseAllWindows closes the library's windows
-      PushEvent({EventKind::CloseRequested, window});
       return 0;
     case WM_ACTIVATE:
       OnActivate(window, wparam);
@@ -59,16 +59,6 @@ LRESULT HandleLayerMessage(HWND window, UINT message, WPARAM wparam, LPARAM lpar
   }
 }
 
-// Nothing may be thrown into the system's message dispatch: a message that cannot be handled
-// for want of memory (queueing an event, naming a class) is dropped.
-LRESULT CALLBACK LayerWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    return HandleLayerMessage(window, message, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
-}
-
 }  // namespace
 
 WindowClassName::WindowClassName(int32_t number) {
@@ -76,16 +66,8 @@ WindowClassName::WindowClassName(int32_t number) {
 }
 
 void RegisterWindowClass(int32_t number) {
-  const WindowClassName name(number);
-  WNDCLASSW window_class{};
-  window_class.style = CS_DBLCLKS;
-  window_class.lpfnWndProc = LayerWindowProcedure;
-  window_class.hInstance = LibraryInstance();
-  window_class.hIcon = g_class_icon;
-  window_class.hCursor = g_class_cursor;
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  window_class.lpszClassName = name.c_str();
-  RegisterClassW(&window_class);
+  RegisterLibraryWindowClass(WindowClassName(number).c_str(), LayerWindowProcedure, g_class_icon,
+                             g_class_cursor);
 }
 
 void UnregisterWindowClass(int32_t number) {

@@ -4,8 +4,6 @@
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "memory/block_heap.h"
-#include "runtime/graphics_layers.h"
-#include "runtime/image_codecs.h"
 #include "runtime/library_lifecycle.h"
 #include "runtime/library_locale.h"
 #include "state/library_state.h"
@@ -31,16 +29,6 @@ TEST(StartUp, DetachingAtProcessExitLeavesTheLibraryRunning) {
 }
 
 TEST(StartUp, MakesTheLibrarysOwnLocale) { EXPECT_TRUE(LibraryLocaleExists()); }
-
-TEST(StartUp, RegistersOnlyTheBmpCodecs) {
-  EXPECT_EQ(ImageDecoderCount(), 1);
-  EXPECT_TRUE(HasImageDecoder("BMP"));
-  EXPECT_TRUE(HasImageEncoder("BMP"));
-  EXPECT_FALSE(HasImageDecoder("PNG"));
-  const FormatTag expected{'B', 'M', 'P', '\0'};
-  EXPECT_EQ(MakeFormatTag("BMP"), expected);
-  EXPECT_EQ(MakeFormatTag("BMPX"), expected);  // the fourth byte is always 0
-}
 
 }  // namespace
 }  // namespace llmbridge

@@ -8,7 +8,7 @@ src=${1:?usage: check_include_layers.sh SOURCE_DIR}
 
 # The layers, lowest first; folders on one line are peers and include nothing of each other.
 layers=(
-  "base"       # leaf helpers: module handle, event queue, handle registry, build facts
+  "base"       # leaf helpers: module handle, intrusive list, build facts
   "memory"     # the block heap, the allocation-failure hook, checked sizes
   "text"       # text values and their conversions
   "json http"  # answer documents; the transport
