@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "flows/flow_test_support.h"
 #include "flows/image_flow.h"
 #include "flows/live_chat.h"
 #include "json/json_parser.h"
@@ -19,9 +18,11 @@
 #include "memory/allocation_failure.h"
 #include "state/host_options.h"
 #include "state/library_state.h"
+#include "support/chat_answers.h"
 #include "support/display.h"
 #include "support/failing_allocations.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 #include "support/process_memory.h"
 #include "ui/open_window_list.h"
 
@@ -163,10 +164,6 @@ TEST_F(Exports, CallsFromSeveralThreadsAreSerialised) {
   }
   EXPECT_EQ(chats, kThreads * kCallsEach / 3);
   FreeAllJson();
-}
-
-std::string Delta(const std::string& content) {
-  return "data: {\"choices\": [{\"index\": 0, \"delta\": {\"content\": \"" + content + "\"}}]}\n\n";
 }
 
 class LiveExports : public Exports {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "library_exports.h"
+#include "support/chat_answers.h"
 #include "support/loopback_server.h"
 #include "support/temporary_folder.h"
 
@@ -43,11 +44,6 @@ std::u16string Read(const llmbridge_wchar* result) {
 
 std::string UserTurn(const std::string& content) {
   return "{\"role\": \"user\", \"content\": \"" + content + "\"}";
-}
-
-std::string ChatAnswer(const std::string& content) {
-  return "{\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
-         content + "\"}}], \"usage\": {\"total_tokens\": 3}}";
 }
 
 class HostProgram : public ::testing::Test {
@@ -282,10 +278,6 @@ TEST_F(HostProgram, BadArgumentsGiveDefinedResults) {
     ASSERT_NE(exports_.getmodelsW(wide_address, nullptr), nullptr);
   }
   EXPECT_STREQ(exports_.getmodels(nullptr, nullptr), exports_.getmodels("127.0.0.1:1", ""));
-}
-
-std::string Delta(const std::string& content) {
-  return "data: {\"choices\": [{\"index\": 0, \"delta\": {\"content\": \"" + content + "\"}}]}\n\n";
 }
 
 // Every state a live exchange goes through, as a host polling it sees them.

@@ -3,20 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "flows/flow_test_support.h"
+#include "support/chat_answers.h"
 #include "support/display.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 #include "ui/open_window_list.h"
 
 namespace llmbridge::testing {
 namespace {
-
-std::string ChatAnswer(const std::string& content) {
-  return "{\"id\": \"chatcmpl-1\", \"object\": \"chat.completion\", \"created\": 1, \"model\": "
-         "\"m1\", "
-         "\"choices\": [{\"index\": 0, \"message\": {\"role\": \"assistant\", \"content\": \"" +
-         content + "\"}, \"finish_reason\": \"stop\"}], \"usage\": {\"prompt_tokens\": 1}}";
-}
 
 class ChatFlow : public FlowTest {
  protected:

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "flows/chat_flow.h"
-#include "flows/flow_test_support.h"
 #include "flows/model_list_flow.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 
 namespace llmbridge::testing {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "flows/flow_test_support.h"
 #include "state/host_options.h"
+#include "support/flow_test.h"
 #include "support/temporary_folder.h"
 
 namespace llmbridge::testing {

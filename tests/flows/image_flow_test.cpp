@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "flows/flow_test_support.h"
 #include "flows/image_saving.h"
 #include "state/library_state.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 #include "support/temporary_folder.h"
 
 namespace llmbridge::testing {

@@ -5,8 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "flows/flow_test_support.h"
+#include "support/chat_answers.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 
 namespace llmbridge::testing {
 namespace {
@@ -18,10 +19,6 @@ std::vector<std::string> Pieces(const std::string& stream, size_t size) {
   std::vector<std::string> pieces;
   for (size_t at = 0; at < stream.size(); at += size) pieces.push_back(stream.substr(at, size));
   return pieces;
-}
-
-std::string Delta(const std::string& content) {
-  return "data: {\"choices\": [{\"index\": 0, \"delta\": {\"content\": \"" + content + "\"}}]}\n\n";
 }
 
 const Text kEarlier =

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "flows/flow_test_support.h"
 #include "state/library_state.h"
 #include "support/fixture_text.h"
+#include "support/flow_test.h"
 
 namespace llmbridge::testing {
 namespace {
