@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -131,7 +132,7 @@ class Parser {
   void ParseValue(JsonValue& value, int depth);
   void ParseLiteral(JsonValue& value);
   void ParseNumber(JsonValue& value);
-  bool SkipDigits(const Unit*& p);
+  bool SkipDigits(const Unit*& p, uint64_t* value);
   void ParseString(JsonValue& value);
   void ParseDecodedString(JsonValue& value);
   bool ReadString(std::u16string_view* content);
@@ -276,16 +277,20 @@ void Parser<Unit>::ParseLiteral(JsonValue& value) {
   }
 }
 
-// Moves `p` past the digits it stands on; there must be at least one.
+// Moves `p` past the digits it stands on; there must be at least one. `*value` takes their
+// decimal value modulo 2^64, the way ParseInteger reads integers.
 template <typename Unit>
-bool Parser<Unit>::SkipDigits(const Unit*& p) {
+bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
   if (!IsDigit(*p)) {
     FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
     return false;
   }
+  uint64_t digits = 0;
   do {
+    digits = digits * 10 + static_cast<uint64_t>(*p - '0');  // wraps
     ++p;
   } while (IsDigit(*p));
+  *value = digits;
   return true;
 }
 
@@ -293,27 +298,31 @@ template <typename Unit>
 void Parser<Unit>::ParseNumber(JsonValue& value) {
   const Unit* p = cursor_;
   bool fractional = false;
-  if (*p == '-') ++p;
-  if (!SkipDigits(p)) return;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  // An integer is read as its digits are skipped; only a fractional number needs its token again.
+  uint64_t magnitude;
+  uint64_t unused;
+  if (!SkipDigits(p, &magnitude)) return;
   if (*p == '.') {
     fractional = true;
-    if (!SkipDigits(++p)) return;
+    if (!SkipDigits(++p, &unused)) return;
   }
   if (*p == 'e' || *p == 'E') {
     fractional = true;
     ++p;
     if (*p == '+' || *p == '-') ++p;
-    if (!SkipDigits(p)) return;
+    if (!SkipDigits(p, &unused)) return;
   }
-  // The number is read where it stands in the input: no copy per number.
-  const View token(cursor_, static_cast<size_t>(p - cursor_));
+  const Unit* start = cursor_;
   cursor_ = p;
   value.kind = JsonKind::Number;
   if (fractional) {
+    // Read where it stands in the input: no copy per number.
     value.is_float = 1;
-    value.real = ParseReal(token);
+    value.real = ParseReal(View(start, static_cast<size_t>(p - start)));
   } else {
-    value.integer = ParseInteger(token);
+    value.integer = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
   }
 }
 
@@ -606,29 +615,23 @@ int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut,
 }  // namespace
 
 const char* JsonErrorMessage(JsonErrorCode code) {
-  switch (code) {
-    case JsonErrorCode::None:
-      return nullptr;
-    case JsonErrorCode::EndOfInput:
-      return "Unexpected end of input";
-    case JsonErrorCode::UnexpectedCharacter:
-      return "Unexpected character";
-    case JsonErrorCode::InvalidNumber:
-      return "Invalid numeric value";
-    case JsonErrorCode::InvalidEscape:
-      return "Invalid escape sequence";
-    case JsonErrorCode::MemberNameExpected:
-      return "A member name (string) is expected";
-    case JsonErrorCode::ColonExpected:
-      return "Expected a ':' character";
-    case JsonErrorCode::NestingTooDeep:
-      return "Nesting too deep";
-    case JsonErrorCode::InvalidSlot:
-      return "Invalid document slot";
-    case JsonErrorCode::OutOfMemory:
-      return "Out of memory";
-  }
-  return nullptr;
+  // By code, in the order JsonErrorCode lists them; a successful parse has no message.
+  static constexpr const char* kMessages[] = {
+      nullptr,
+      "Unexpected end of input",
+      "Unexpected character",
+      "Invalid numeric value",
+      "Invalid escape sequence",
+      "A member name (string) is expected",
+      "Expected a ':' character",
+      "Nesting too deep",
+      "Invalid document slot",
+      "Out of memory",
+  };
+  static_assert(std::size(kMessages) == static_cast<size_t>(JsonErrorCode::OutOfMemory) + 1,
+                "one message for each code");
+  const auto index = static_cast<size_t>(code);
+  return index < std::size(kMessages) ? kMessages[index] : nullptr;
 }
 
 int64_t ParseJson(int32_t slot, const Text& text, JsonError* error) {
