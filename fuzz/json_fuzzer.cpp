@@ -13,6 +13,7 @@
 #include "json/json_parser.h"
 #include "json/json_slots.h"
 #include "runtime/library_lifecycle.h"
+#include "state/library_state.h"
 #include "support/json_dump.h"
 #include "text/narrow_text.h"
 
@@ -110,6 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  : error.code == decoded_error.code,
           "bytes and decoded text give the same document or error");
   JsonValue* root = parsed ? GetJsonRoot(0) : nullptr;
+  // Each walk starts from what a flow starts from: the model list of the earlier inputs would
+  // otherwise grow by every id, input after input, and every run would copy all of it.
+  LibraryState& state = GetLibraryState();
+  state.ModelList.clear();
+  state.ModelCount = 0;
   CollectContent(root);
   CollectModelIds(root);
   CollectLastString(root);

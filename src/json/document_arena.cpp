@@ -16,7 +16,9 @@ struct ArenaChunk {
 namespace {
 
 constexpr size_t kFirstChunkUnits = 4096;
-constexpr size_t kLargestChunkUnits = size_t{1} << 20;
+// Half a megabyte: the last chunk of a parse, and the one that decodes strings read afterwards,
+// are seldom full, and a larger chunk would leave more of it unused.
+constexpr size_t kLargestChunkUnits = size_t{1} << 18;
 constexpr size_t kMostChunkUnits = (SIZE_MAX - sizeof(ArenaChunk)) / sizeof(char16_t);
 
 char16_t* UnitsOf(ArenaChunk* chunk) {
