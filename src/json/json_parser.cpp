@@ -13,6 +13,7 @@
 #include "json/json_slots.h"
 #include "json/member_order.h"
 #include "json/plain_run.h"
+#include "json/segmented_stack.h"
 #include "json/stored_keys.h"
 #include "json/undecoded_string.h"
 #include "text/number_text.h"
@@ -40,8 +41,9 @@ constexpr size_t kFirstTokenCapacity = 1024;
 // separator, at most six units per code unit of the input.
 constexpr size_t kArenaUnitsPerInputUnit = 6;
 
-// Storage the parser collects items in while their array or object is open: elements or
-// members of all the open containers, the innermost last. Grows by doubling; owns its storage.
+// Storage the parser collects members in while their object is open: the members of all the open
+// objects, the innermost last, side by side as closing an object needs them. Grows by doubling;
+// owns its storage.
 template <typename Item>
 class ItemStack {
  public:
@@ -156,7 +158,7 @@ class Parser {
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
-  ItemStack<JsonValue> elements_;
+  SegmentedStack<JsonValue> elements_;
   ItemStack<JsonMember> members_;  // each `bucket` set as the member is collected
   RepeatedKeys repeated_keys_;
   StoredKeys stored_keys_;
@@ -532,7 +534,7 @@ void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
             ? nullptr
             : static_cast<JsonValue*>(document_->arena.CarveAligned(count * sizeof(JsonValue)));
     if (elements == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
-    std::memcpy(elements, elements_.at(first), count * sizeof(JsonValue));
+    elements_.CopyTop(first, elements);
   }
   elements_.Truncate(first);
   value.kind = JsonKind::Array;
