@@ -4,16 +4,9 @@
 
 #include <type_traits>
 
-namespace llmbridge {
+#include "text/hex_digit.h"
 
-// The value of a hexadecimal digit, or -1 for any other code unit.
-template <typename Unit>
-int HexDigitValue(Unit c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+namespace llmbridge {
 
 // The unit each single-letter escape sequence stands for, by its letter; 0 for other letters.
 struct EscapeTable {
