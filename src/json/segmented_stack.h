@@ -23,29 +23,28 @@ class SegmentedStack {
   SegmentedStack(const SegmentedStack&) = delete;
   SegmentedStack& operator=(const SegmentedStack&) = delete;
 
-  size_t size() const {
-    return segment_count_ == 0
-               ? 0
-               : current_ * kSegmentItems + static_cast<size_t>(top_ - segments_[current_]);
-  }
+  size_t size() const { return base_ + static_cast<size_t>(top_ - begin_); }
   // Makes room for one more item; false when storage cannot be had.
   bool Reserve() { return top_ != top_end_ || NextSegment(); }
   // Adds an item where Reserve made room.
   void Push(const Item& item) { *top_++ = item; }
-  // Drops the items from `size` on.
+  // Drops the items from `size` on. Most arrays lie within the segment of the top.
   void Truncate(size_t size) {
-    if (segment_count_ == 0) return;
-    current_ = size / kSegmentItems;
-    size_t offset = size % kSegmentItems;
-    if (current_ == segment_count_) {  // every segment full: the top is the end of the last
-      --current_;
-      offset = kSegmentItems;
+    if (size >= base_) {
+      top_ = begin_ + (size - base_);
+      return;
     }
-    top_ = segments_[current_] + offset;
-    top_end_ = segments_[current_] + kSegmentItems;
+    current_ = size / kSegmentItems;
+    Enter(current_);
+    top_ = begin_ + size % kSegmentItems;
   }
   // Copies the items from `first` to the top into `to`, in order.
   void CopyTop(size_t first, Item* to) const {
+    if (first >= base_) {
+      const Item* from = begin_ + (first - base_);
+      std::memcpy(to, from, static_cast<size_t>(top_ - from) * sizeof(Item));
+      return;
+    }
     const size_t end = size();
     for (size_t at = first; at < end;) {
       const size_t offset = at % kSegmentItems;
@@ -61,12 +60,19 @@ class SegmentedStack {
 
   // With the current segment full: moves on to the next, which is added when there is none.
   bool NextSegment() {
-    const size_t next = segment_count_ == 0 ? 0 : current_ + 1;
+    const size_t next = begin_ == nullptr ? 0 : current_ + 1;
     if (next == segment_count_ && !AddSegment()) return false;
     current_ = next;
-    top_ = segments_[next];
-    top_end_ = top_ + kSegmentItems;
+    Enter(next);
+    top_ = begin_;
     return true;
+  }
+
+  // Makes segment `index` the one holding the top.
+  void Enter(size_t index) {
+    begin_ = segments_[index];
+    top_end_ = begin_ + kSegmentItems;
+    base_ = index * kSegmentItems;
   }
 
   bool AddSegment() {
@@ -86,10 +92,13 @@ class SegmentedStack {
   Item** segments_ = nullptr;  // `segment_count_` segments of kSegmentItems items
   size_t segment_count_ = 0;
   size_t segment_capacity_ = 0;
-  // The segment holding the top, and the top's place in it; all null until the first segment.
+  // The segment holding the top: its number, its first item, the index of that item in the
+  // stack, and its end; the top's place in it. All null or 0 until the first segment.
   size_t current_ = 0;
-  Item* top_ = nullptr;
+  Item* begin_ = nullptr;
+  size_t base_ = 0;
   Item* top_end_ = nullptr;
+  Item* top_ = nullptr;
 };
 
 }  // namespace llmbridge
