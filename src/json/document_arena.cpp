@@ -9,13 +9,16 @@ namespace llmbridge {
 
 // A chunk's header, followed by its code units.
 struct ArenaChunk {
-  ArenaChunk* next;  // the chunk added before this one
+  ArenaChunk* next;      // the chunk added before this one
+  DocumentArena* arena;  // the arena it belongs to, for ArenaOf
 };
 
 namespace {
 
 constexpr size_t kFirstChunkUnits = 4096;
-constexpr size_t kLargestChunkUnits = size_t{1} << 20;
+// Half a megabyte: the last chunk of a parse, and the one that decodes strings read afterwards,
+// are seldom full, and a larger chunk would leave more of it unused.
+constexpr size_t kLargestChunkUnits = size_t{1} << 18;
 constexpr size_t kMostChunkUnits = (SIZE_MAX - sizeof(ArenaChunk)) / sizeof(char16_t);
 
 char16_t* UnitsOf(ArenaChunk* chunk) {
@@ -49,6 +52,7 @@ char16_t* DocumentArena::CarveFromNewChunk(size_t units) {
   char16_t* chunk = AddChunk(chunk_units);
   if (chunk == nullptr) return nullptr;
   if (next_chunk_units_ < kLargestChunkUnits) next_chunk_units_ *= 2;
+  open_chunk_ = chunks_;
   open_ = chunk;
   open_units_ = chunk_units;
   return Carve(units);
@@ -59,10 +63,34 @@ char16_t* DocumentArena::AddChunk(size_t units) {
       static_cast<ArenaChunk*>(JsonAllocateBlock(sizeof(ArenaChunk) + units * sizeof(char16_t)));
   if (chunk == nullptr) return nullptr;
   chunk->next = chunks_;
+  chunk->arena = this;
   chunks_ = chunk;
   ++chunk_count_;
   capacity_units_ += units;
   return UnitsOf(chunk);
+}
+
+// A traceable carve starts with the distance back to its chunk's header, which names the arena.
+// Chunks shared by many carves hold at most kLargestChunkUnits, and a carve with a chunk of its
+// own starts right after the header, so the distance always fits.
+unsigned char* DocumentArena::CarveTraceable(size_t bytes) {
+  if (!JsonAllocationMayProceed() || bytes > SIZE_MAX / 2) return nullptr;
+  char16_t* storage = Carve((sizeof(uint32_t) + bytes + 1) / sizeof(char16_t));
+  if (storage == nullptr) return nullptr;
+  // A carve that took a chunk of its own took the newest; any other came from the open chunk.
+  ArenaChunk* chunk = storage == UnitsOf(chunks_) ? chunks_ : open_chunk_;
+  const auto distance = static_cast<uint32_t>(reinterpret_cast<unsigned char*>(storage) -
+                                              reinterpret_cast<unsigned char*>(chunk));
+  auto* carved = reinterpret_cast<unsigned char*>(storage);
+  std::memcpy(carved, &distance, sizeof distance);
+  return carved + sizeof distance;
+}
+
+DocumentArena& DocumentArena::ArenaOf(const unsigned char* carved) {
+  uint32_t distance;
+  std::memcpy(&distance, carved - sizeof distance, sizeof distance);
+  const unsigned char* chunk = carved - sizeof distance - distance;
+  return *reinterpret_cast<const ArenaChunk*>(chunk)->arena;
 }
 
 }  // namespace llmbridge

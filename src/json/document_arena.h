@@ -17,7 +17,7 @@ struct ArenaChunk;
 // own: it lives as long as the arena, which gives back every chunk at once. Chunks come from the
 // reserve of json_memory.h, which keeps them for the next document.
 //
-// Chunks grow from 4096 code units, doubling up to 1 Mi units, but a chunk is never made larger
+// Chunks grow from 4096 code units, doubling up to 256 Ki units, but a chunk is never made larger
 // than what `expected_units` leaves after the units carved so far, so a small document gets a
 // small chunk. A text that does not fit the chunk the arena would add gets a chunk of its own
 // size, and the chunk being carved stays in use. Not thread-safe, like the documents.
@@ -85,6 +85,18 @@ class DocumentArena {
                                    ~uintptr_t{alignof(uint64_t) - 1});
   }
 
+  // Room for `bytes` that lives as long as the arena and from which ArenaOf finds the arena
+  // again; null when storage cannot be had. Counts as an allocation for the failure hook, as Copy
+  // does. The room is unaligned.
+  unsigned char* CarveTraceable(size_t bytes);
+
+  // The arena that carved `carved` with CarveTraceable.
+  static DocumentArena& ArenaOf(const unsigned char* carved);
+
+  // Room for `units` code units that lives as long as the arena; null when storage cannot be
+  // had. Counts as an allocation for the failure hook, as Copy does.
+  char16_t* CarveUnits(size_t units) { return JsonAllocationMayProceed() ? Carve(units) : nullptr; }
+
   size_t chunk_count() const { return chunk_count_; }
   // Code units in all chunks, carved or not.
   size_t capacity_units() const { return capacity_units_; }
@@ -104,10 +116,11 @@ class DocumentArena {
   // Carve's way when the open chunk has no room; null when no chunk can be had.
   char16_t* CarveFromNewChunk(size_t units);
 
-  ArenaChunk* chunks_ = nullptr;  // newest first
-  char16_t* open_ = nullptr;      // the next free unit of the chunk being carved
-  size_t open_units_ = 0;         // free units left there
-  size_t next_chunk_units_;       // the size of the next chunk before the expectation caps it
+  ArenaChunk* chunks_ = nullptr;      // newest first
+  ArenaChunk* open_chunk_ = nullptr;  // the chunk being carved
+  char16_t* open_ = nullptr;          // the next free unit of the chunk being carved
+  size_t open_units_ = 0;             // free units left there
+  size_t next_chunk_units_;           // the size of the next chunk before the expectation caps it
   size_t expected_units_;
   size_t carved_units_ = 0;
   size_t chunk_count_ = 0;

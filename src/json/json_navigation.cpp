@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "json/undecoded_string.h"
+
 namespace llmbridge {
 namespace {
 
@@ -42,7 +44,10 @@ JsonValue* FindMember(JsonValue& value, const Text& key) {
 Text GetString(const JsonValue& value) { return Text(BorrowString(value)); }
 
 std::u16string_view BorrowString(const JsonValue& value) {
-  if (value.kind != JsonKind::String || value.text == nullptr) return std::u16string_view();
+  if (value.kind != JsonKind::String || value.length == 0) return std::u16string_view();
+  // Decoding leaves the content as it was; only its form changes, once. Values are never const
+  // objects: every document is built in storage of its own.
+  if (value.undecoded) DecodeUndecodedString(const_cast<JsonValue&>(value));
   return std::u16string_view(value.text, value.length);
 }
 

@@ -45,9 +45,11 @@ bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key);
 // Objects: the value of the member named exactly `key`, which becomes current; null if absent.
 JsonValue* FindMember(JsonValue& value, const Text& key);
 
-// Strings: a copy of the content.
+// Strings: a copy of the content. Throws std::bad_alloc when storage cannot be had.
 Text GetString(const JsonValue& value);
-// Strings: the content, borrowed from the document.
+// Strings: the content, borrowed from the document. The first read of a string kept undecoded
+// decodes it into the document's storage, and throws std::bad_alloc, changing nothing, when
+// that storage cannot be had.
 std::u16string_view BorrowString(const JsonValue& value);
 // Numbers and Booleans as 32 signed bits: integers keep their low 32 bits; doubles are
 // truncated toward zero, and give INT32_MIN when out of range or not a number.

@@ -2,15 +2,20 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string_view>
 #include <type_traits>
 
+#include "json/escape_letters.h"
 #include "json/json_memory.h"
 #include "json/json_object.h"
 #include "json/json_slots.h"
 #include "json/member_order.h"
+#include "json/plain_run.h"
+#include "json/segmented_stack.h"
 #include "json/stored_keys.h"
+#include "json/undecoded_string.h"
 #include "text/number_text.h"
 #include "text/utf8_codec.h"
 #include "text/utf8_sequence.h"
@@ -36,8 +41,9 @@ constexpr size_t kFirstTokenCapacity = 1024;
 // separator, at most six units per code unit of the input.
 constexpr size_t kArenaUnitsPerInputUnit = 6;
 
-// Storage the parser collects items in while their array or object is open: elements or
-// members of all the open containers, the innermost last. Grows by doubling; owns its storage.
+// Storage the parser collects members in while their object is open: the members of all the open
+// objects, the innermost last, side by side as closing an object needs them. Grows by doubling;
+// owns its storage.
 template <typename Item>
 class ItemStack {
  public:
@@ -84,68 +90,6 @@ bool IsWhitespace(Unit c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-template <typename Unit>
-int HexDigitValue(Unit c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// The unit each single-letter escape sequence stands for, by its letter; 0 for other letters.
-struct EscapeTable {
-  char16_t units[128];
-};
-
-constexpr EscapeTable MakeEscapeTable() {
-  EscapeTable table = {};
-  const char letters[] = "\"\\/bfnrt";
-  const char16_t units[] = {u'"', u'\\', u'/', 8, 12, 10, 13, 9};
-  for (int i = 0; i < 8; ++i) table.units[static_cast<int>(letters[i])] = units[i];
-  return table;
-}
-
-constexpr EscapeTable kSingleLetterEscapes = MakeEscapeTable();
-
-// What the escape sequence of backslash and `letter` stands for, unless it is \u; 0 when it is
-// no escape sequence.
-template <typename Unit>
-char16_t SingleLetterEscape(Unit letter) {
-  const auto index = static_cast<std::make_unsigned_t<Unit>>(letter);
-  return index < 128 ? kSingleLetterEscapes.units[index] : 0;
-}
-
-// A word of eight bytes holds 8 / sizeof(Unit) code units; this constant has a 1 in each.
-template <typename Unit>
-constexpr uint64_t kEveryUnit = ~uint64_t{0} / ((uint64_t{1} << (8 * sizeof(Unit))) - 1);
-
-// Marks the code units packed in `word` that end a run of plain string content, a quotation mark,
-// a backslash or a NUL, each by its high bit. A unit equal to `c` is a zero unit in
-// word ^ (c in every unit), and subtracting one from each unit borrows into the high bit of a
-// zero unit that was clear. A borrow also runs on into the units above a zero one, so only the
-// lowest mark is sure to be right; a word without marks holds none of the three.
-template <typename Unit>
-uint64_t PlainRunEnds(uint64_t word) {
-  constexpr uint64_t kEvery = kEveryUnit<Unit>;
-  constexpr uint64_t kHighBits = kEvery << (8 * sizeof(Unit) - 1);
-  const auto zero_units = [](uint64_t units) { return (units - kEvery) & ~units & kHighBits; };
-  return zero_units(word) | zero_units(word ^ (kEvery * '"')) | zero_units(word ^ (kEvery * '\\'));
-}
-
-// The first code unit from `p` on that ends a run of plain string content. `end` is the end of
-// the input: whole words are read only before it, the units of the last word one at a time.
-template <typename Unit>
-const Unit* EndOfPlainRun(const Unit* p, const Unit* end) {
-  constexpr ptrdiff_t kUnitsPerWord = sizeof(uint64_t) / sizeof(Unit);
-  for (; end - p >= kUnitsPerWord; p += kUnitsPerWord) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    if (PlainRunEnds<Unit>(word) != 0) break;
-  }
-  while (*p != '"' && *p != '\\' && *p != 0) ++p;
-  return p;
-}
-
 // One parse: the cursor over the caller's input, the first error and the token buffer that
 // holds the strings that cannot be read where they stand. Owns the document until it is
 // released.
@@ -190,8 +134,9 @@ class Parser {
   void ParseValue(JsonValue& value, int depth);
   void ParseLiteral(JsonValue& value);
   void ParseNumber(JsonValue& value);
-  bool SkipDigits(const Unit*& p);
+  bool SkipDigits(const Unit*& p, uint64_t* value);
   void ParseString(JsonValue& value);
+  void ParseDecodedString(JsonValue& value);
   bool ReadString(std::u16string_view* content);
   bool SkipRestOfString();
   const Unit* ReadEscape(const Unit* backslash, char16_t* unit);
@@ -213,7 +158,7 @@ class Parser {
   size_t error_offset_ = 0;
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
-  ItemStack<JsonValue> elements_;
+  SegmentedStack<JsonValue> elements_;
   ItemStack<JsonMember> members_;  // each `bucket` set as the member is collected
   RepeatedKeys repeated_keys_;
   StoredKeys stored_keys_;
@@ -334,16 +279,20 @@ void Parser<Unit>::ParseLiteral(JsonValue& value) {
   }
 }
 
-// Moves `p` past the digits it stands on; there must be at least one.
+// Moves `p` past the digits it stands on; there must be at least one. `*value` takes their
+// decimal value modulo 2^64, the way ParseInteger reads integers.
 template <typename Unit>
-bool Parser<Unit>::SkipDigits(const Unit*& p) {
+bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
   if (!IsDigit(*p)) {
     FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
     return false;
   }
+  uint64_t digits = 0;
   do {
+    digits = digits * 10 + static_cast<uint64_t>(*p - '0');  // wraps
     ++p;
   } while (IsDigit(*p));
+  *value = digits;
   return true;
 }
 
@@ -351,27 +300,31 @@ template <typename Unit>
 void Parser<Unit>::ParseNumber(JsonValue& value) {
   const Unit* p = cursor_;
   bool fractional = false;
-  if (*p == '-') ++p;
-  if (!SkipDigits(p)) return;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  // An integer is read as its digits are skipped; only a fractional number needs its token again.
+  uint64_t magnitude;
+  uint64_t unused;
+  if (!SkipDigits(p, &magnitude)) return;
   if (*p == '.') {
     fractional = true;
-    if (!SkipDigits(++p)) return;
+    if (!SkipDigits(++p, &unused)) return;
   }
   if (*p == 'e' || *p == 'E') {
     fractional = true;
     ++p;
     if (*p == '+' || *p == '-') ++p;
-    if (!SkipDigits(p)) return;
+    if (!SkipDigits(p, &unused)) return;
   }
-  // The number is read where it stands in the input: no copy per number.
-  const View token(cursor_, static_cast<size_t>(p - cursor_));
+  const Unit* start = cursor_;
   cursor_ = p;
   value.kind = JsonKind::Number;
   if (fractional) {
+    // Read where it stands in the input: no copy per number.
     value.is_float = 1;
-    value.real = ParseReal(token);
+    value.real = ParseReal(View(start, static_cast<size_t>(p - start)));
   } else {
-    value.integer = ParseInteger(token);
+    value.integer = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
   }
 }
 
@@ -381,14 +334,11 @@ template <typename Unit>
 const Unit* Parser<Unit>::ReadEscape(const Unit* backslash, char16_t* unit) {
   const Unit* letter = backslash + 1;
   if (*letter == 'u') {
-    unsigned value = 0;
-    for (const Unit* digit = letter + 1; digit != letter + 5; ++digit) {
-      const int digit_value = HexDigitValue(*digit);
-      if (digit_value < 0) {
-        FailAt(*digit == 0 ? kEndOfInput : kInvalidEscape, digit);
-        return nullptr;
-      }
-      value = value * 16 + static_cast<unsigned>(digit_value);
+    const Unit* bad;
+    const long value = HexEscapeValue(letter + 1, &bad);
+    if (value < 0) {
+      FailAt(*bad == 0 ? kEndOfInput : kInvalidEscape, bad);
+      return nullptr;
     }
     *unit = static_cast<char16_t>(value);
     return letter + 5;
@@ -474,11 +424,9 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
     if (end - p >= 8) {
       // The plain ASCII bytes at the start of the next eight are written all at once: all eight
       // units are, and only those before the first other byte are kept.
-      static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the lowest");
       uint64_t word;
       std::memcpy(&word, p, sizeof word);
-      const uint64_t ends = PlainRunEnds<char>(word) | (word & (kEveryUnit<char> << 7));
-      const int plain = ends == 0 ? 8 : __builtin_ctzll(ends) / 8;
+      const int plain = PlainAsciiBytes(word);
       for (int i = 0; i < 8; ++i) token_[length + i] = p[i];
       length += static_cast<size_t>(plain);
       p += plain;
@@ -517,8 +465,34 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
   return SkipRestOfString();
 }
 
+// Text is stored as it is read: its strings are UTF-16 already.
+template <>
+void Parser<char16_t>::ParseString(JsonValue& value) {
+  ParseDecodedString(value);
+}
+
+// UTF-8 strings are kept undecoded where they can be, and decoded when first read; the others
+// are decoded now.
+template <>
+void Parser<char>::ParseString(JsonValue& value) {
+  size_t units;
+  const char* close = EndOfUndecodedString(cursor_, end_, &units);
+  if (close == nullptr) return ParseDecodedString(value);
+  value.kind = JsonKind::String;
+  if (units != 0) {
+    const auto bytes = static_cast<size_t>(close - cursor_);
+    unsigned char* content = document_->arena.CarveTraceable(bytes);
+    if (content == nullptr) return FailAt(kOutOfMemory, close);
+    std::memcpy(content, cursor_, bytes);
+    value.undecoded = 1;
+    value.bytes = content;
+    value.length = static_cast<uint32_t>(units);
+  }
+  cursor_ = close + 1;
+}
+
 template <typename Unit>
-void Parser<Unit>::ParseString(JsonValue& value) {
+void Parser<Unit>::ParseDecodedString(JsonValue& value) {
   std::u16string_view content;
   if (!ReadString(&content)) return;
   // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
@@ -560,7 +534,7 @@ void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
             ? nullptr
             : static_cast<JsonValue*>(document_->arena.CarveAligned(count * sizeof(JsonValue)));
     if (elements == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
-    std::memcpy(elements, elements_.at(first), count * sizeof(JsonValue));
+    elements_.CopyTop(first, elements);
   }
   elements_.Truncate(first);
   value.kind = JsonKind::Array;
@@ -643,29 +617,23 @@ int64_t Parse(int32_t slot, const Unit* begin, const Unit* end, const Unit* cut,
 }  // namespace
 
 const char* JsonErrorMessage(JsonErrorCode code) {
-  switch (code) {
-    case JsonErrorCode::None:
-      return nullptr;
-    case JsonErrorCode::EndOfInput:
-      return "Unexpected end of input";
-    case JsonErrorCode::UnexpectedCharacter:
-      return "Unexpected character";
-    case JsonErrorCode::InvalidNumber:
-      return "Invalid numeric value";
-    case JsonErrorCode::InvalidEscape:
-      return "Invalid escape sequence";
-    case JsonErrorCode::MemberNameExpected:
-      return "A member name (string) is expected";
-    case JsonErrorCode::ColonExpected:
-      return "Expected a ':' character";
-    case JsonErrorCode::NestingTooDeep:
-      return "Nesting too deep";
-    case JsonErrorCode::InvalidSlot:
-      return "Invalid document slot";
-    case JsonErrorCode::OutOfMemory:
-      return "Out of memory";
-  }
-  return nullptr;
+  // By code, in the order JsonErrorCode lists them; a successful parse has no message.
+  static constexpr const char* kMessages[] = {
+      nullptr,
+      "Unexpected end of input",
+      "Unexpected character",
+      "Invalid numeric value",
+      "Invalid escape sequence",
+      "A member name (string) is expected",
+      "Expected a ':' character",
+      "Nesting too deep",
+      "Invalid document slot",
+      "Out of memory",
+  };
+  static_assert(std::size(kMessages) == static_cast<size_t>(JsonErrorCode::OutOfMemory) + 1,
+                "one message for each code");
+  const auto index = static_cast<size_t>(code);
+  return index < std::size(kMessages) ? kMessages[index] : nullptr;
 }
 
 int64_t ParseJson(int32_t slot, const Text& text, JsonError* error) {

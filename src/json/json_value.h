@@ -22,26 +22,31 @@ struct JsonObject;
 struct JsonValue {
   JsonKind kind;
   uint8_t is_float;  // 1 when a Number holds `real`, else 0
-  // String: its units, so that reading it needs no search for its end (a chat reply may be
-  // megabytes long). Array: its elements. 0 otherwise.
+  // 1 when a String holds `bytes`, its content as the input spelled it, not yet decoded to UTF-16
+  // (see undecoded_string.h); else 0. Reading the string decodes it once and clears the flag.
+  uint8_t undecoded;
+  // String: its UTF-16 units, decoded or not, so that reading it needs no search for its end (a
+  // chat reply may be megabytes long). Array: its elements. 0 otherwise.
   uint32_t length;
   union {
-    int64_t integer;      // Number without the float flag; Boolean 0 or 1
-    double real;          // Number with the float flag
-    char16_t* text;       // String: NUL-terminated; null when empty
-    JsonValue* elements;  // Array: `length` values in document order; null when empty
-    JsonObject* object;   // Object: its members and cursor
+    int64_t integer;             // Number without the float flag; Boolean 0 or 1
+    double real;                 // Number with the float flag
+    char16_t* text;              // String: NUL-terminated; null when empty
+    const unsigned char* bytes;  // String with `undecoded` set
+    JsonValue* elements;         // Array: `length` values in document order; null when empty
+    JsonObject* object;          // Object: its members and cursor
   };
 };
 
-// The length sits where the union's alignment leaves room anyway.
-static_assert(sizeof(JsonValue) == 16, "a value is a kind, a flag, a length and one word");
+// The flags and the length sit where the union's alignment leaves room anyway.
+static_assert(sizeof(JsonValue) == 16, "a value is a kind, two flags, a length and one word");
 
 // A Null value with every field zero.
 inline JsonValue MakeNullJsonValue() {
   JsonValue value;
   value.kind = JsonKind::Null;
   value.is_float = 0;
+  value.undecoded = 0;
   value.length = 0;
   value.integer = 0;
   return value;

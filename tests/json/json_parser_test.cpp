@@ -257,6 +257,13 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
       "[\"\\\xC3\xA9\"]",
       "[-\xC3\xA9]",
       "[tr\xC3\xA9]",
+      // Strings kept undecoded until read: lone surrogates spelled by escapes beside the broken
+      // bytes that decode to U+FFFD, a sequence just before the end, raw controls, every escape
+      // letter, and the longest string kept undecoded beside one byte longer.
+      "[\"\\uD800\",\"\xED\xA0\x80\",\"\\uDC00\\uD800x\",\"\xF0\x9F\x98\x80\\ud83d\"]",
+      "\"\xC3\xA9\"",
+      "[\"\x01\x1F\x7F controls\",\"12345678\\/\\b\\f\\r\\n\\t\\\\\\\"\xE6\x96\x87\"]",
+      "[\"" + std::string(4094, 'a') + "\xC3\xA9\",\"" + std::string(4097, 'b') + "\"]",
   };
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
@@ -272,6 +279,34 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
     } else {
       EXPECT_EQ(bytes_error.code, text_error.code);
     }
+  }
+}
+
+// Short strings of well-formed UTF-8 wait undecoded until they are read, lone surrogates spelled
+// by escapes included; broken bytes are decoded to U+FFFD while parsed, so the two never meet in
+// one form. The first read decodes once, and later reads borrow the same units.
+TEST_F(ParserUtf8, OnlyShortWellFormedStringsWaitToBeDecoded) {
+  struct Case {
+    std::string input;
+    bool undecoded;
+  };
+  const Case cases[] = {
+      {"\"plain \xC3\xA9\\n\"", true},
+      {"\"\\uD800\"", true},
+      {"\"\xED\xA0\x80\"", false},
+      {"\"a\\u0000b\"", false},
+      {"\"" + std::string(4096, 'a') + "\"", true},
+      {"\"" + std::string(4097, 'a') + "\"", false},
+      {"\"\"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input.substr(0, 20));
+    ASSERT_NE(ParseUtf8Json(0, c.input), 0);
+    JsonValue& root = *GetJsonRoot(0);
+    EXPECT_EQ(root.undecoded, c.undecoded ? 1 : 0);
+    const std::u16string_view first = BorrowString(root);
+    EXPECT_EQ(root.undecoded, 0);
+    EXPECT_EQ(BorrowString(root).data(), first.data());
   }
 }
 

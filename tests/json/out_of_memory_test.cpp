@@ -3,11 +3,13 @@
 // past the parse. Each string and key counts as an allocation, though carved from a larger one.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "json/json_memory.h"
 #include "json/json_test_support.h"
 #include "support/fixture_text.h"
+#include "support/json_dump.h"
 #include "text/narrow_text.h"
 
 namespace llmbridge {
@@ -87,6 +89,37 @@ TEST_F(OutOfMemory, EveryAllocationOfAParseMayFail) {
       FreeAllJson();
     }
   }
+}
+
+// Reads every string under `value`, which allocates nothing but what decoding a string takes.
+void BorrowEveryString(JsonValue& value) {
+  BorrowString(value);
+  for (int32_t i = 0; i < ArraySize(value); ++i) BorrowEveryString(*ArrayElement(value, i));
+  BeginMembers(value);
+  while (NextMember(value)) BorrowEveryString(*MemberValue(value));
+}
+
+// Strings parsed from bytes are decoded when first read, into storage of their document: a read
+// that cannot have it throws std::bad_alloc and leaves the string to be read again.
+TEST_F(OutOfMemory, EveryAllocationOfReadingADocumentMayFail) {
+  const Text text = LargeAnswer();
+  ASSERT_NE(ParseJson(1, text), 0);
+  const Text expected = testing::DumpJson(*GetJsonRoot(1));
+  ASSERT_NE(ParseUtf8Json(0, EncodeText(text, NarrowEncoding::Utf8)), 0);
+  unsigned long failing = 1;
+  for (;; ++failing) {
+    SetJsonAllocationFailure(failing);
+    bool thrown = false;
+    try {
+      BorrowEveryString(*GetJsonRoot(0));
+    } catch (const std::bad_alloc&) {
+      thrown = true;
+    }
+    SetJsonAllocationFailure(0);
+    if (!thrown) break;
+  }
+  EXPECT_GT(failing, 1u) << "reading decodes";
+  EXPECT_EQ(testing::DumpJson(*GetJsonRoot(0)), expected);
 }
 
 }  // namespace
