@@ -16,7 +16,7 @@ using testing::JsonTest;
 using testing::VisitedKeys;
 using Keys = std::vector<Text>;
 
-uint32_t BucketOf(const Text& key) { return HashText(key.data(), key.size()) % 64; }
+uint32_t BucketOf(const Text& key) { return MemberBucket(key.data(), key.size()); }
 
 TEST(MemberHash, BucketsOfWellKnownKeys) {
   struct Case {
