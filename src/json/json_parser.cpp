@@ -41,39 +41,30 @@ constexpr size_t kFirstTokenCapacity = 1024;
 // separator, at most six units per code unit of the input.
 constexpr size_t kArenaUnitsPerInputUnit = 6;
 
-// Storage the parser collects members in while their object is open: the members of all the open
-// objects, the innermost last, side by side as closing an object needs them. Grows by doubling;
-// owns its storage.
-template <typename Item>
-class ItemStack {
+// Storage for the members of an object whose members span two segments of the parser's stack,
+// side by side as closing the object needs them. Grows to the largest such object; owns its
+// storage.
+class MemberSpill {
  public:
-  ItemStack() = default;
-  ~ItemStack() { JsonFree(items_); }
-  ItemStack(const ItemStack&) = delete;
-  ItemStack& operator=(const ItemStack&) = delete;
+  MemberSpill() = default;
+  ~MemberSpill() { JsonFree(members_); }
+  MemberSpill(const MemberSpill&) = delete;
+  MemberSpill& operator=(const MemberSpill&) = delete;
 
-  size_t size() const { return size_; }
-  Item* at(size_t index) { return items_ + index; }
-  // Makes room for one more item; false when storage cannot be had.
-  bool Reserve() { return size_ < capacity_ || Grow(); }
-  // Adds an item where Reserve made room.
-  void Push(const Item& item) { items_[size_++] = item; }
-  // Drops the items from `size` on.
-  void Truncate(size_t size) { size_ = size; }
-
- private:
-  bool Grow() {
-    const size_t capacity = capacity_ == 0 ? 64 : capacity_ * 2;
-    if (capacity > SIZE_MAX / sizeof(Item)) return false;
-    auto* grown = static_cast<Item*>(JsonReallocate(items_, capacity * sizeof(Item)));
-    if (grown == nullptr) return false;
-    items_ = grown;
-    capacity_ = capacity;
-    return true;
+  // Room for `count` members; null when storage cannot be had.
+  JsonMember* Room(size_t count) {
+    if (count <= capacity_) return members_;
+    if (count > SIZE_MAX / sizeof(JsonMember)) return nullptr;
+    auto* grown = static_cast<JsonMember*>(JsonAllocate(count * sizeof(JsonMember)));
+    if (grown == nullptr) return nullptr;
+    JsonFree(members_);
+    members_ = grown;
+    capacity_ = count;
+    return members_;
   }
 
-  Item* items_ = nullptr;
-  size_t size_ = 0;
+ private:
+  JsonMember* members_ = nullptr;
   size_t capacity_ = 0;
 };
 
@@ -159,7 +150,8 @@ class Parser {
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
   SegmentedStack<JsonValue> elements_;
-  ItemStack<JsonMember> members_;  // each `bucket` set as the member is collected
+  SegmentedStack<JsonMember> members_;  // each `bucket` set as the member is collected
+  MemberSpill member_spill_;
   RepeatedKeys repeated_keys_;
   StoredKeys stored_keys_;
   JsonDocument* document_ = nullptr;
@@ -427,7 +419,7 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
       uint64_t word;
       std::memcpy(&word, p, sizeof word);
       const int plain = PlainAsciiBytes(word);
-      for (int i = 0; i < 8; ++i) token_[length + i] = p[i];
+      WidenEightBytes(word, token_ + length);
       length += static_cast<size_t>(plain);
       p += plain;
       if (plain == 8) continue;
@@ -517,12 +509,10 @@ void Parser<Unit>::ParseArray(JsonValue& value, int depth) {
       // The end of the input is found before storage for another element is taken.
       if (*cursor_ == 0) return Fail(kEndOfInput);
       if (!elements_.Reserve()) return Fail(kOutOfMemory);
-      JsonValue element = MakeNullJsonValue();
-      ParseValue(element, depth);
-      // A failed parse leaves the stack as it stands. Otherwise the elements of arrays inside
-      // this one have been taken off again, and the room is still there.
+      // Parsed where it stands on the stack: the elements of arrays inside it go above it and
+      // are taken off again when their array closes. A failed parse leaves the stack as it is.
+      ParseValue(elements_.Push(MakeNullJsonValue()), depth);
       if (failed()) return;
-      elements_.Push(element);
     } while (AnotherItemFollows(']'));
     if (failed()) return;
   }
@@ -566,10 +556,9 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
       if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
       ++cursor_;
       SkipWhitespace();
-      ParseValue(member.value, depth);
-      // As for an array's elements.
+      // As for an array's elements: parsed in place.
+      ParseValue(members_.Push(member).value, depth);
       if (failed()) return;
-      members_.Push(member);
     } while (AnotherItemFollows('}'));
     if (failed()) return;
   }
@@ -579,14 +568,22 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
 template <typename Unit>
 void Parser<Unit>::CloseObject(JsonValue& value, size_t first) {
   const size_t collected = members_.size() - first;
+  // Side by side where they lie in one segment of the stack, which all but the largest objects
+  // do; copied together otherwise.
+  JsonMember* members = members_.RunFrom(first);
+  if (members == nullptr && collected != 0 &&
+      (members = member_spill_.Room(collected)) != nullptr) {
+    members_.CopyTop(first, members);
+  }
   auto count = static_cast<uint32_t>(collected);
   uint32_t last_named = 0;
   JsonObject* object = nullptr;
-  if (collected <= UINT32_MAX && repeated_keys_.Merge(members_.at(first), &count, &last_named)) {
+  if ((members != nullptr || collected == 0) && collected <= UINT32_MAX &&
+      repeated_keys_.Merge(members, &count, &last_named)) {
     object = static_cast<JsonObject*>(document_->arena.CarveAligned(JsonObjectBytes(count)));
   }
   if (object == nullptr) return FailAt(kOutOfMemory, cursor_ - 1);
-  OrderMembers(members_.at(first), count, last_named, *object);
+  OrderMembers(members, count, last_named, *object);
   members_.Truncate(first);
   value.kind = JsonKind::Object;
   value.object = object;

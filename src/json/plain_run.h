@@ -47,4 +47,18 @@ inline int PlainAsciiBytes(uint64_t word) {
   return ends == 0 ? 8 : __builtin_ctzll(ends) / 8;
 }
 
+// Writes the eight bytes of `word` (the first lowest) as eight UTF-16 units, all at once: the
+// ASCII runs of a string are widened a word at a time.
+inline void WidenEightBytes(uint64_t word, char16_t* to) {
+  // Four bytes in the low half of `four` move apart into four 16-bit units.
+  const auto spread = [](uint64_t four) {
+    four = (four | four << 16) & 0x0000FFFF0000FFFFu;
+    return (four | four << 8) & 0x00FF00FF00FF00FFu;
+  };
+  const uint64_t first = spread(word & 0xFFFFFFFFu);
+  const uint64_t second = spread(word >> 32);
+  std::memcpy(to, &first, sizeof first);
+  std::memcpy(to + 4, &second, sizeof second);
+}
+
 }  // namespace llmbridge

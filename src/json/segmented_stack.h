@@ -26,8 +26,12 @@ class SegmentedStack {
   size_t size() const { return base_ + static_cast<size_t>(top_ - begin_); }
   // Makes room for one more item; false when storage cannot be had.
   bool Reserve() { return top_ != top_end_ || NextSegment(); }
-  // Adds an item where Reserve made room.
-  void Push(const Item& item) { *top_++ = item; }
+  // Adds an item where Reserve made room and returns it: it stays in place while more are pushed,
+  // so the parser fills it in there.
+  Item& Push(const Item& item) {
+    *top_ = item;
+    return *top_++;
+  }
   // Drops the items from `size` on. Most arrays lie within the segment of the top.
   void Truncate(size_t size) {
     if (size >= base_) {
@@ -38,6 +42,8 @@ class SegmentedStack {
     Enter(current_);
     top_ = begin_ + size % kSegmentItems;
   }
+  // The items from `first` to the top when they all lie in one segment, side by side; else null.
+  Item* RunFrom(size_t first) { return first >= base_ ? begin_ + (first - base_) : nullptr; }
   // Copies the items from `first` to the top into `to`, in order.
   void CopyTop(size_t first, Item* to) const {
     if (first >= base_) {

@@ -17,7 +17,7 @@ void DecodeUndecodedContent(const unsigned char* content, size_t units, char16_t
       uint64_t word;
       std::memcpy(&word, p, sizeof word);
       const int plain = PlainAsciiBytes(word);
-      for (int i = 0; i < 8; ++i) out[i] = p[i];
+      WidenEightBytes(word, out);
       out += plain;
       p += plain;
       if (plain == 8) continue;

@@ -53,7 +53,13 @@ char32_t DecodeBrokenUtf8Sequence(const uint8_t*& cursor, const uint8_t* end);
 [[gnu::always_inline]] inline char32_t DecodeUtf8Sequence(const uint8_t*& cursor,
                                                           const uint8_t* end) {
   const char32_t value = DecodeWellFormedUtf8(cursor, end);
-  return value != 0 ? value : DecodeBrokenUtf8Sequence(cursor, end);
+  if (value != 0) return value;
+  // A copy of the cursor goes to the call, so that the caller's cursor can stay in a register
+  // through its loop instead of living in memory for a call it seldom makes.
+  const uint8_t* broken = cursor;
+  const char32_t replaced = DecodeBrokenUtf8Sequence(broken, end);
+  cursor = broken;
+  return replaced;
 }
 
 // Writes `value` as UTF-16, a surrogate pair beyond the Basic Multilingual Plane; returns the
