@@ -139,6 +139,7 @@ class Parser {
   bool GrowToken(size_t needed, const Unit* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
+  bool ReadKey(JsonMember& member);
   void CloseObject(JsonValue& value, size_t first);
 
   const Unit* begin_;
@@ -499,6 +500,39 @@ void Parser<Unit>::ParseDecodedString(JsonValue& value) {
   value.length = static_cast<uint32_t>(content.size());
 }
 
+// Reads a member's name whose opening quotation mark has been read, up to and with its closing
+// one, into `member`: the stored key, its length and its bucket. In UTF-8, a name of plain
+// ASCII, as nearly every name is, is hashed and compared as the bytes that spell it, with no
+// decoding; any other is decoded first.
+template <typename Unit>
+bool Parser<Unit>::ReadKey(JsonMember& member) {
+  uint32_t hash;
+  size_t length;
+  bool stored;
+  const Unit* close = nullptr;
+  if constexpr (std::is_same_v<Unit, char>) close = EndOfPlainAscii(cursor_, end_);
+  if (close != nullptr && *close == '"') {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(cursor_);
+    length = static_cast<size_t>(close - cursor_);
+    hash = HashText(bytes, length);
+    stored = stored_keys_.StoreAscii(bytes, length, hash, document_->arena, &member.key);
+    cursor_ = close + 1;
+  } else {
+    std::u16string_view key;
+    if (!ReadString(&key)) return false;
+    length = key.size();
+    hash = HashText(key.data(), length);
+    stored = stored_keys_.Store(key.data(), length, hash, document_->arena, &member.key);
+  }
+  if (!stored || length > UINT32_MAX) {
+    FailAt(kOutOfMemory, cursor_ - 1);
+    return false;
+  }
+  member.key_length = static_cast<uint32_t>(length);
+  member.bucket = hash % kMemberBucketCount;
+  return true;
+}
+
 // Elements are collected on the parser's stack and copied into the document, side by side, when
 // the array closes.
 template <typename Unit>
@@ -541,16 +575,9 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
     do {
       if (*cursor_ != '"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
       ++cursor_;
-      std::u16string_view key;
-      if (!ReadString(&key)) return;
       JsonMember member;
-      const uint32_t hash = HashText(key.data(), key.size());
-      if (key.size() > UINT32_MAX || !members_.Reserve() ||
-          !stored_keys_.Store(key.data(), key.size(), hash, document_->arena, &member.key)) {
-        return FailAt(kOutOfMemory, cursor_ - 1);
-      }
-      member.key_length = static_cast<uint32_t>(key.size());
-      member.bucket = hash % kMemberBucketCount;
+      if (!ReadKey(member)) return;
+      if (!members_.Reserve()) return FailAt(kOutOfMemory, cursor_ - 1);
       member.value = MakeNullJsonValue();
       SkipWhitespace();
       if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);

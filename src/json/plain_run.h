@@ -47,6 +47,19 @@ inline int PlainAsciiBytes(uint64_t word) {
   return ends == 0 ? 8 : __builtin_ctzll(ends) / 8;
 }
 
+// The first byte from `p` on that is not plain ASCII: a quotation mark, a backslash, a NUL or a
+// byte of a multi-byte sequence. `end` is as for EndOfPlainRun.
+inline const char* EndOfPlainAscii(const char* p, const char* end) {
+  for (; end - p >= 8; p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const int plain = PlainAsciiBytes(word);
+    if (plain != 8) return p + plain;
+  }
+  while (*p != '"' && *p != '\\' && *p != 0 && static_cast<unsigned char>(*p) < 0x80) ++p;
+  return p;
+}
+
 // Writes the eight bytes of `word` (the first lowest) as eight UTF-16 units, all at once: the
 // ASCII runs of a string are widened a word at a time.
 inline void WidenEightBytes(uint64_t word, char16_t* to) {

@@ -44,10 +44,14 @@ inline const char* EndOfUndecodedString(const char* begin, const char* end, size
     const uint8_t c = *p;
     if (c == '"') break;
     if (c >= 0x80) {
-      const uint8_t* sequence = p;
-      const char32_t value = codepage::DecodeWellFormedUtf8(p, last);
-      if (value == 0) return nullptr;
-      spare_bytes += static_cast<size_t>(p - sequence) - (value < 0x10000 ? 1 : 2);
+      // The run of other characters: text in another script than Latin is made of them, and
+      // looking for ASCII between two of them would cost more than the check itself.
+      do {
+        const uint8_t* sequence = p;
+        const char32_t value = codepage::DecodeWellFormedUtf8(p, last);
+        if (value == 0) return nullptr;
+        spare_bytes += static_cast<size_t>(p - sequence) - (value < 0x10000 ? 1 : 2);
+      } while (*p >= 0x80 && static_cast<size_t>(p - first) <= kLongestUndecodedString);
     } else if (c == '\\') {
       if (SingleLetterEscape(p[1]) != 0) {
         p += 2;

@@ -13,7 +13,10 @@ namespace llmbridge {
 // Four units at a time, the hash is the same: hash * k^4 + u0 * k^3 + u1 * k^2 + u2 * k + u3, in
 // which only the first product waits on the hash before it, so the steps do not queue behind one
 // multiplication per unit.
-inline uint32_t HashText(const char16_t* units, size_t count) {
+//
+// The units may also be given as bytes: ASCII bytes are the UTF-16 units of the same text.
+template <typename Unit>
+uint32_t HashText(const Unit* units, size_t count) {
   constexpr uint32_t k1 = 65599u;
   constexpr uint32_t k2 = k1 * k1;
   constexpr uint32_t k3 = k2 * k1;
