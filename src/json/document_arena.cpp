@@ -13,6 +13,9 @@ struct ArenaChunk {
   DocumentArena* arena;  // the arena it belongs to, for ArenaOf
 };
 
+// A chunk's units start where the block's alignment leaves them, aligned for any value.
+static_assert(sizeof(ArenaChunk) % alignof(uint64_t) == 0, "chunks' units start aligned");
+
 namespace {
 
 constexpr size_t kFirstChunkUnits = 4096;

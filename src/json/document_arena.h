@@ -75,14 +75,14 @@ class DocumentArena {
   // Room for `bytes`, aligned for any value of a document, that lives as long as the arena; null
   // when storage cannot be had. Counts as an allocation for the failure hook, as Copy does.
   void* CarveAligned(size_t bytes) {
-    constexpr size_t kAlignUnits = alignof(uint64_t) / sizeof(char16_t);
     if (!JsonAllocationMayProceed() || bytes > SIZE_MAX / 2) return nullptr;
-    const size_t units = (bytes + sizeof(char16_t) - 1) / sizeof(char16_t) + kAlignUnits - 1;
-    char16_t* storage = Carve(units);
-    if (storage == nullptr) return nullptr;
-    const auto address = reinterpret_cast<uintptr_t>(storage);
-    return reinterpret_cast<void*>((address + alignof(uint64_t) - 1) &
-                                   ~uintptr_t{alignof(uint64_t) - 1});
+    // The units up to the next aligned one are skipped, and only those: a document carves an
+    // object or an array for every few values.
+    const size_t skipped =
+        (0 - reinterpret_cast<uintptr_t>(open_)) % alignof(uint64_t) / sizeof(char16_t);
+    const size_t units = (bytes + sizeof(char16_t) - 1) / sizeof(char16_t);
+    if (skipped + units <= open_units_) return Carve(skipped + units) + skipped;
+    return CarveFromNewChunk(units);  // whose units start aligned
   }
 
   // Room for `bytes` that lives as long as the arena and from which ArenaOf finds the arena
