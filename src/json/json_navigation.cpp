@@ -26,8 +26,8 @@ Text MemberKey(const JsonValue& value) { return Text(BorrowMemberKey(value)); }
 
 std::u16string_view BorrowMemberKey(const JsonValue& value) {
   const JsonMember* member = CurrentMemberOf(value);
-  if (member == nullptr || member->key == nullptr) return std::u16string_view();
-  return std::u16string_view(member->key, member->key_length);
+  if (member == nullptr || member->key->length == 0) return std::u16string_view();
+  return std::u16string_view(member->key->units(), member->key->length);
 }
 
 bool CurrentMemberKeyIs(const JsonValue& value, std::u16string_view key) {

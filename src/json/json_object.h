@@ -17,11 +17,27 @@ inline uint32_t MemberBucket(const char16_t* key, size_t length) {
   return HashText(key, length) % kMemberBucketCount;
 }
 
+// A member's name as a document stores it: its length and bucket, then its NUL-terminated UTF-16
+// units. One record serves every member that names the same key while the parse remembers it.
+struct JsonKey {
+  uint32_t length;
+  uint32_t bucket;  // MemberBucket of the units
+  const char16_t* units() const { return reinterpret_cast<const char16_t*>(this + 1); }
+};
+
+// The bytes of the record of a key of `length` units.
+inline size_t JsonKeyBytes(size_t length) {
+  return sizeof(JsonKey) + (length + 1) * sizeof(char16_t);
+}
+
+// The record of the empty key, which needs no storage of its own.
+const JsonKey* EmptyJsonKey();
+
+// A value and its name: two words and the value, where the name's length and bucket would take
+// a third.
 struct JsonMember {
-  const char16_t* key;  // NUL-terminated; null for the empty key
-  uint32_t key_length;
-  uint32_t bucket;  // MemberBucket of the key
   JsonValue value;
+  const JsonKey* key;
 };
 
 // The members sort by ascending bucket and, within a bucket, from the key that first appeared
@@ -60,9 +76,10 @@ inline JsonMember* AdvanceMemberCursor(JsonObject& object) {
 
 // Whether `member`'s key is exactly the `length` units of `key`.
 inline bool MemberKeyIs(const JsonMember& member, const char16_t* key, size_t length) {
-  if (member.key_length != length) return false;
+  if (member.key->length != length) return false;
+  const char16_t* units = member.key->units();
   for (size_t i = 0; i < length; ++i) {
-    if (member.key[i] != key[i]) return false;
+    if (units[i] != key[i]) return false;
   }
   return true;
 }

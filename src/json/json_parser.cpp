@@ -151,7 +151,7 @@ class Parser {
   char16_t* token_ = nullptr;
   size_t token_capacity_ = 0;
   SegmentedStack<JsonValue> elements_;
-  SegmentedStack<JsonMember> members_;  // each `bucket` set as the member is collected
+  SegmentedStack<JsonMember> members_;
   MemberSpill member_spill_;
   RepeatedKeys repeated_keys_;
   StoredKeys stored_keys_;
@@ -501,36 +501,26 @@ void Parser<Unit>::ParseDecodedString(JsonValue& value) {
 }
 
 // Reads a member's name whose opening quotation mark has been read, up to and with its closing
-// one, into `member`: the stored key, its length and its bucket. In UTF-8, a name of plain
-// ASCII, as nearly every name is, is hashed and compared as the bytes that spell it, with no
-// decoding; any other is decoded first.
+// one, into `member`: the record of its key. In UTF-8, a name of plain ASCII, as nearly every
+// name is, is hashed and compared as the bytes that spell it, with no decoding; any other is
+// decoded first.
 template <typename Unit>
 bool Parser<Unit>::ReadKey(JsonMember& member) {
-  uint32_t hash;
-  size_t length;
   bool stored;
   const Unit* close = nullptr;
   if constexpr (std::is_same_v<Unit, char>) close = EndOfPlainAscii(cursor_, end_);
   if (close != nullptr && *close == '"') {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(cursor_);
-    length = static_cast<size_t>(close - cursor_);
-    hash = HashText(bytes, length);
-    stored = stored_keys_.StoreAscii(bytes, length, hash, document_->arena, &member.key);
+    stored = stored_keys_.StoreAscii(reinterpret_cast<const unsigned char*>(cursor_),
+                                     static_cast<size_t>(close - cursor_), document_->arena,
+                                     &member.key);
     cursor_ = close + 1;
   } else {
     std::u16string_view key;
     if (!ReadString(&key)) return false;
-    length = key.size();
-    hash = HashText(key.data(), length);
-    stored = stored_keys_.Store(key.data(), length, hash, document_->arena, &member.key);
+    stored = stored_keys_.Store(key.data(), key.size(), document_->arena, &member.key);
   }
-  if (!stored || length > UINT32_MAX) {
-    FailAt(kOutOfMemory, cursor_ - 1);
-    return false;
-  }
-  member.key_length = static_cast<uint32_t>(length);
-  member.bucket = hash % kMemberBucketCount;
-  return true;
+  if (!stored) FailAt(kOutOfMemory, cursor_ - 1);
+  return stored;
 }
 
 // Elements are collected on the parser's stack and copied into the document, side by side, when

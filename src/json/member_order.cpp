@@ -43,8 +43,10 @@ uint64_t SeededHash(const char16_t* key, size_t length) {
   return Mix(hash ^ tail);
 }
 
+// Members naming a key the parse remembered share its record.
 bool SameKey(const JsonMember& a, const JsonMember& b) {
-  return a.bucket == b.bucket && MemberKeyIs(a, b.key, b.key_length);
+  return a.key == b.key || (a.key->bucket == b.key->bucket &&
+                            MemberKeyIs(a, b.key->units(), b.key->length));
 }
 
 }  // namespace
@@ -75,7 +77,7 @@ bool RepeatedKeys::Merge(JsonMember* members, uint32_t* count, uint32_t* last_na
     // A key in a bucket no earlier key fell in is new without a comparison; most keys are.
     uint64_t filled_buckets = 0;
     for (uint32_t i = 0; i < total; ++i) {
-      const uint64_t bucket_bit = uint64_t{1} << members[i].bucket;
+      const uint64_t bucket_bit = uint64_t{1} << members[i].key->bucket;
       uint32_t earlier = (filled_buckets & bucket_bit) == 0 ? kept : 0;
       filled_buckets |= bucket_bit;
       while (earlier < kept && !SameKey(members[earlier], members[i])) ++earlier;
@@ -92,7 +94,7 @@ bool RepeatedKeys::Merge(JsonMember* members, uint32_t* count, uint32_t* last_na
     const size_t mask = capacity - 1;
     for (uint32_t i = 0; i < total; ++i) {
       const JsonMember& member = members[i];
-      size_t slot = static_cast<size_t>(SeededHash(member.key, member.key_length)) & mask;
+      size_t slot = static_cast<size_t>(SeededHash(member.key->units(), member.key->length)) & mask;
       while (slots_[slot] != 0 && !SameKey(members[slots_[slot] - 1], member)) {
         slot = (slot + 1) & mask;
       }
@@ -120,7 +122,7 @@ void OrderMembers(const JsonMember* kept, uint32_t count, uint32_t last_named, J
     uint32_t cursor = 0;
     for (uint32_t i = 0; i < count; ++i) {
       uint32_t place = 0;
-      while (place < i && run[place].bucket < kept[i].bucket) ++place;
+      while (place < i && run[place].key->bucket < kept[i].key->bucket) ++place;
       std::memmove(run + place + 1, run + place, (i - place) * sizeof(JsonMember));
       run[place] = kept[i];
       if (i == last_named) {
@@ -134,14 +136,14 @@ void OrderMembers(const JsonMember* kept, uint32_t count, uint32_t last_named, J
   }
   // A counting sort by bucket, filling each bucket from its end: the newest member comes first.
   uint32_t ends[kMemberBucketCount] = {};
-  for (uint32_t i = 0; i < count; ++i) ++ends[kept[i].bucket];
+  for (uint32_t i = 0; i < count; ++i) ++ends[kept[i].key->bucket];
   uint32_t sum = 0;
   for (uint32_t& end : ends) {
     sum += end;
     end = sum;
   }
   for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t place = --ends[kept[i].bucket];
+    const uint32_t place = --ends[kept[i].key->bucket];
     run[place] = kept[i];
     if (i == last_named) object.cursor = place;
   }

@@ -19,7 +19,7 @@ class RepeatedKeys {
   RepeatedKeys(const RepeatedKeys&) = delete;
   RepeatedKeys& operator=(const RepeatedKeys&) = delete;
 
-  // `members` holds `*count` members in text order, each with its bucket. Merges each repeated
+  // `members` holds `*count` members in text order. Merges each repeated
   // key into its first appearance, which takes the value of the last, and moves the members kept
   // to the front, in the order of their first appearance; `*count` becomes their number and
   // `*last_named` the index among them of the key named last in the text. False, changing

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "json/document_arena.h"
+#include "json/json_object.h"
+#include "text/text_hash.h"
 
 namespace llmbridge {
 
@@ -16,44 +18,45 @@ namespace llmbridge {
 //
 // A key is met either as UTF-16 units or, in UTF-8 input, as the plain ASCII bytes that spell
 // nearly every key; the second kind is compared with the bytes it was stored from, which lie in
-// the input the parse reads. Each `hash` is the HashText of the key's UTF-16 units.
+// the input the parse reads.
 class StoredKeys {
  public:
-  // The stored copy of the `length` units of `key`: the copy stored before or a new one in
-  // `arena`; null for the empty key. False when storage cannot be had.
-  bool Store(const char16_t* key, size_t length, uint32_t hash, DocumentArena& arena,
-             const char16_t** stored) {
+  // The record of the `length` units of `key`: the record stored before or a new one in `arena`.
+  // False when storage cannot be had.
+  bool Store(const char16_t* key, size_t length, DocumentArena& arena, const JsonKey** stored) {
+    const uint32_t hash = HashText(key, length);
     Entry& entry = EntryFor(hash);
-    if (entry.hash == hash && entry.length == length && entry.key != nullptr &&
-        SameRun(entry.key, key, length)) {
-      *stored = entry.key;
+    if (entry.hash == hash && entry.record != nullptr && entry.record->length == length &&
+        SameRun(entry.record->units(), key, length)) {
+      *stored = entry.record;
       return true;
     }
-    char16_t* copy;
-    if (!arena.Copy(key, length, &copy)) return false;
-    entry = {copy, nullptr, length, hash};
-    *stored = copy;
+    const JsonKey* record = NewRecord(length, hash, arena, [&](char16_t* units) {
+      std::memcpy(units, key, length * sizeof(char16_t));
+    });
+    if (record == nullptr) return false;
+    entry = {record, nullptr, hash};
+    *stored = record;
     return true;
   }
 
   // The same for a key of `length` plain ASCII bytes at `bytes`, which stay where they are until
-  // the parse is over; a new copy is widened to UTF-16.
-  bool StoreAscii(const unsigned char* bytes, size_t length, uint32_t hash, DocumentArena& arena,
-                  const char16_t** stored) {
+  // the parse is over; a new record's units are widened from them.
+  bool StoreAscii(const unsigned char* bytes, size_t length, DocumentArena& arena,
+                  const JsonKey** stored) {
+    const uint32_t hash = HashText(bytes, length);
     Entry& entry = EntryFor(hash);
-    if (entry.hash == hash && entry.length == length && entry.bytes != nullptr &&
-        entry.key != nullptr && SameRun(entry.bytes, bytes, length)) {
-      *stored = entry.key;
+    if (entry.hash == hash && entry.bytes != nullptr && entry.record->length == length &&
+        SameRun(entry.bytes, bytes, length)) {
+      *stored = entry.record;
       return true;
     }
-    char16_t* copy = nullptr;
-    if (length != 0) {
-      if ((copy = arena.CarveUnits(length + 1)) == nullptr) return false;
-      for (size_t i = 0; i < length; ++i) copy[i] = bytes[i];
-      copy[length] = 0;
-    }
-    entry = {copy, bytes, length, hash};
-    *stored = copy;
+    const JsonKey* record = NewRecord(length, hash, arena, [&](char16_t* units) {
+      for (size_t i = 0; i < length; ++i) units[i] = bytes[i];
+    });
+    if (record == nullptr) return false;
+    entry = {record, bytes, hash};
+    *stored = record;
     return true;
   }
 
@@ -61,13 +64,28 @@ class StoredKeys {
   static constexpr unsigned kEntryBits = 8;
 
   struct Entry {
-    const char16_t* key;
+    const JsonKey* record;
     const unsigned char* bytes;  // what an ASCII key was stored from; null for the others
-    size_t length;
     uint32_t hash;
   };
 
   Entry& EntryFor(uint32_t hash) { return entries_[(hash * 0x9E3779B1u) >> (32 - kEntryBits)]; }
+
+  // A new record for a key of `length` units, which `fill` writes; the empty key's needs no
+  // storage. Null when storage cannot be had.
+  template <typename Fill>
+  static const JsonKey* NewRecord(size_t length, uint32_t hash, DocumentArena& arena, Fill fill) {
+    if (length == 0) return EmptyJsonKey();
+    if (length > UINT32_MAX) return nullptr;
+    auto* record = static_cast<JsonKey*>(arena.CarveAligned(JsonKeyBytes(length)));
+    if (record == nullptr) return nullptr;
+    record->length = static_cast<uint32_t>(length);
+    record->bucket = hash % kMemberBucketCount;
+    auto* units = reinterpret_cast<char16_t*>(record + 1);
+    fill(units);
+    units[length] = 0;
+    return record;
+  }
 
   // Whether two keys' units are the same, a word at a time: keys are some ten units long, and
   // every key of an answer is compared.

@@ -65,7 +65,7 @@ TEST_F(Navigation, BorrowedKeysAndStringsAreTheDocumentsOwn) {
   JsonValue& object = Parse(u"{\"key\":\"value\",\"\":\"\",\"n\":1}");
   ASSERT_NE(FindMember(object, u"key"), nullptr);
   EXPECT_EQ(BorrowMemberKey(object), u"key");
-  EXPECT_EQ(BorrowMemberKey(object).data(), CurrentMember(*object.object)->key);
+  EXPECT_EQ(BorrowMemberKey(object).data(), CurrentMember(*object.object)->key->units());
   JsonValue& value = *MemberValue(object);
   EXPECT_EQ(BorrowString(value), u"value");
   EXPECT_EQ(BorrowString(value).data(), value.text);
