@@ -47,7 +47,8 @@ std::u16string_view BorrowString(const JsonValue& value) {
   if (value.kind != JsonKind::String || value.length == 0) return std::u16string_view();
   // Decoding leaves the content as it was; only its form changes, once. Values are never const
   // objects: every document is built in storage of its own.
-  if (value.undecoded) DecodeUndecodedString(const_cast<JsonValue&>(value));
+  if (value.form == StringForm::Inline) return std::u16string_view(value.units, value.length);
+  if (value.form == StringForm::Undecoded) DecodeUndecodedString(const_cast<JsonValue&>(value));
   return std::u16string_view(value.text, value.length);
 }
 

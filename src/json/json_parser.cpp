@@ -464,23 +464,28 @@ void Parser<char16_t>::ParseString(JsonValue& value) {
   ParseDecodedString(value);
 }
 
-// UTF-8 strings are kept undecoded where they can be, and decoded when first read; the others
-// are decoded now.
+// UTF-8 strings are kept undecoded where they can be, and decoded when first read; the others,
+// and the short ones, which go into the value itself, are decoded now.
 template <>
 void Parser<char>::ParseString(JsonValue& value) {
   size_t units;
   const char* close = EndOfUndecodedString(cursor_, end_, &units);
   if (close == nullptr) return ParseDecodedString(value);
-  value.kind = JsonKind::String;
-  if (units != 0) {
-    const auto bytes = static_cast<size_t>(close - cursor_);
-    unsigned char* content = document_->arena.CarveTraceable(bytes);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(cursor_);
+  if (units <= kInlineStringUnits) {
+    DecodeUndecodedContent(bytes, units, value.units);
+    value.units[units] = 0;
+    value.form = StringForm::Inline;
+  } else {
+    const auto byte_count = static_cast<size_t>(close - cursor_);
+    unsigned char* content = document_->arena.CarveTraceable(byte_count);
     if (content == nullptr) return FailAt(kOutOfMemory, close);
-    std::memcpy(content, cursor_, bytes);
-    value.undecoded = 1;
+    std::memcpy(content, bytes, byte_count);
+    value.form = StringForm::Undecoded;
     value.bytes = content;
-    value.length = static_cast<uint32_t>(units);
   }
+  value.kind = JsonKind::String;
+  value.length = static_cast<uint32_t>(units);
   cursor_ = close + 1;
 }
 
@@ -488,15 +493,19 @@ template <typename Unit>
 void Parser<Unit>::ParseDecodedString(JsonValue& value) {
   std::u16string_view content;
   if (!ReadString(&content)) return;
-  // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
-  // library runs as a 32-bit DLL, and answers come from inputs of fewer than 2^31 bytes.
-  char16_t* text;
-  if (content.size() > UINT32_MAX ||
-      !document_->arena.Copy(content.data(), content.size(), &text)) {
-    return FailAt(kOutOfMemory, cursor_ - 1);
+  if (content.size() <= kInlineStringUnits) {
+    std::memcpy(value.units, content.data(), content.size() * sizeof(char16_t));
+    value.units[content.size()] = 0;
+    value.form = StringForm::Inline;
+  } else {
+    // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
+    // library runs as a 32-bit DLL, and answers come from inputs of fewer than 2^31 bytes.
+    if (content.size() > UINT32_MAX ||
+        !document_->arena.Copy(content.data(), content.size(), &value.text)) {
+      return FailAt(kOutOfMemory, cursor_ - 1);
+    }
   }
   value.kind = JsonKind::String;
-  value.text = text;
   value.length = static_cast<uint32_t>(content.size());
 }
 

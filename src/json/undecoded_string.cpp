@@ -52,7 +52,7 @@ void DecodeUndecodedString(JsonValue& string) {
   DecodeUndecodedContent(string.bytes, string.length, text);
   text[string.length] = 0;
   string.text = text;
-  string.undecoded = 0;
+  string.form = StringForm::Decoded;
 }
 
 }  // namespace llmbridge

@@ -282,30 +282,39 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
   }
 }
 
-// Short strings of well-formed UTF-8 wait undecoded until they are read, lone surrogates spelled
-// by escapes included; broken bytes are decoded to U+FFFD while parsed, so the two never meet in
-// one form. The first read decodes once, and later reads borrow the same units.
-TEST_F(ParserUtf8, OnlyShortWellFormedStringsWaitToBeDecoded) {
+// Strings of well-formed UTF-8 wait undecoded until they are read, lone surrogates spelled by
+// escapes included; broken bytes are decoded to U+FFFD while parsed, so the two never meet in
+// one form. Strings of up to three units are decoded into the value itself. The first read
+// decodes once, and later reads borrow the same units.
+TEST_F(ParserUtf8, WellFormedStringsWaitToBeDecodedAndShortOnesAreInline) {
   struct Case {
     std::string input;
-    bool undecoded;
+    StringForm parsed;
+    StringForm read;
   };
+  constexpr StringForm kDecoded = StringForm::Decoded;
+  constexpr StringForm kUndecoded = StringForm::Undecoded;
+  constexpr StringForm kInline = StringForm::Inline;
   const Case cases[] = {
-      {"\"plain \xC3\xA9\\n\"", true},
-      {"\"\\uD800\"", true},
-      {"\"\xED\xA0\x80\"", false},
-      {"\"a\\u0000b\"", false},
-      {"\"" + std::string(4096, 'a') + "\"", true},
-      {"\"" + std::string(4097, 'a') + "\"", false},
-      {"\"\"", false},
+      {"\"plain \xC3\xA9\\n\"", kUndecoded, kDecoded},
+      {"\"\\uD800 lone\"", kUndecoded, kDecoded},
+      {"\"\xED\xA0\x80 broken\"", kDecoded, kDecoded},
+      {"\"abcde\\u0000b\"", kDecoded, kDecoded},
+      {"\"" + std::string(4096, 'a') + "\"", kUndecoded, kDecoded},
+      {"\"" + std::string(4097, 'a') + "\"", kDecoded, kDecoded},
+      {"\"\\uD800\"", kInline, kInline},
+      {"\"\xF0\x9F\x98\x80\xE6\x96\x87\"", kInline, kInline},
+      {"\"\xF0\x9F\x98\x80\xE6\x96\x87\\n\"", kUndecoded, kDecoded},
+      {"\"\xED\xA0\x80\"", kInline, kInline},
+      {"\"\"", kInline, kInline},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input.substr(0, 20));
     ASSERT_NE(ParseUtf8Json(0, c.input), 0);
     JsonValue& root = *GetJsonRoot(0);
-    EXPECT_EQ(root.undecoded, c.undecoded ? 1 : 0);
+    EXPECT_EQ(root.form, c.parsed);
     const std::u16string_view first = BorrowString(root);
-    EXPECT_EQ(root.undecoded, 0);
+    EXPECT_EQ(root.form, c.read);
     EXPECT_EQ(BorrowString(root).data(), first.data());
   }
 }
