@@ -139,7 +139,7 @@ class Parser {
   bool GrowToken(size_t needed, const Unit* at);
   void ParseArray(JsonValue& value, int depth);
   void ParseObject(JsonValue& value, int depth);
-  bool ReadKey(JsonMember& member);
+  bool ReadKey(const JsonKey** key);
   void CloseObject(JsonValue& value, size_t first);
 
   const Unit* begin_;
@@ -272,15 +272,15 @@ void Parser<Unit>::ParseLiteral(JsonValue& value) {
   }
 }
 
-// Moves `p` past the digits it stands on; there must be at least one. `*value` takes their
-// decimal value modulo 2^64, the way ParseInteger reads integers.
+// Moves `p` past the digits it stands on; there must be at least one. `*value` goes on from the
+// value it has with their decimal digits, modulo 2^64, the way ParseInteger reads integers.
 template <typename Unit>
 bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
   if (!IsDigit(*p)) {
     FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
     return false;
   }
-  uint64_t digits = 0;
+  uint64_t digits = *value;
   do {
     digits = digits * 10 + static_cast<uint64_t>(*p - '0');  // wraps
     ++p;
@@ -292,33 +292,52 @@ bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
 template <typename Unit>
 void Parser<Unit>::ParseNumber(JsonValue& value) {
   const Unit* p = cursor_;
-  bool fractional = false;
   const bool negative = *p == '-';
   if (negative) ++p;
-  // An integer is read as its digits are skipped; only a fractional number needs its token again.
-  uint64_t magnitude;
-  uint64_t unused;
-  if (!SkipDigits(p, &magnitude)) return;
+  // The digits before and after the point make one significand, read as they are skipped: an
+  // integer, and most fractional numbers, need no second look at their text.
+  const Unit* digits = p;
+  uint64_t significand = 0;
+  if (!SkipDigits(p, &significand)) return;
+  bool fractional = false;
+  size_t fraction_digits = 0;
   if (*p == '.') {
     fractional = true;
-    if (!SkipDigits(++p, &unused)) return;
+    const Unit* fraction = ++p;
+    if (!SkipDigits(p, &significand)) return;
+    fraction_digits = static_cast<size_t>(p - fraction);
   }
+  const size_t significant_digits = static_cast<size_t>(p - digits) - (fractional ? 1 : 0);
+  uint64_t exponent = 0;
+  bool exponent_negative = false;
+  const Unit* exponent_digits = p;
   if (*p == 'e' || *p == 'E') {
     fractional = true;
     ++p;
-    if (*p == '+' || *p == '-') ++p;
-    if (!SkipDigits(p, &unused)) return;
+    if (*p == '+' || *p == '-') exponent_negative = *p++ == '-';
+    exponent_digits = p;
+    if (!SkipDigits(p, &exponent)) return;
   }
   const Unit* start = cursor_;
   cursor_ = p;
   value.kind = JsonKind::Number;
-  if (fractional) {
-    // Read where it stands in the input: no copy per number.
-    value.is_float = 1;
-    value.real = ParseReal(View(start, static_cast<size_t>(p - start)));
-  } else {
-    value.integer = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
+  if (!fractional) {
+    value.integer = static_cast<int64_t>(negative ? 0 - significand : significand);
+    return;
   }
+  value.is_float = 1;
+  // Nineteen digits cannot have wrapped the significand, nor four the exponent.
+  if (significant_digits <= 19 && p - exponent_digits <= 4) {
+    const int power = (exponent_negative ? -static_cast<int>(exponent) : static_cast<int>(exponent)) -
+                      static_cast<int>(fraction_digits);
+    double real;
+    if (ExactDecimalReal(significand, power, &real)) {
+      value.real = negative ? -real : real;
+      return;
+    }
+  }
+  // Read where it stands in the input: no copy per number.
+  value.real = ParseReal(View(start, static_cast<size_t>(p - start)));
 }
 
 // Resolves the escape sequence at `backslash` into `unit`; returns where the sequence ends, or
@@ -510,23 +529,22 @@ void Parser<Unit>::ParseDecodedString(JsonValue& value) {
 }
 
 // Reads a member's name whose opening quotation mark has been read, up to and with its closing
-// one, into `member`: the record of its key. In UTF-8, a name of plain ASCII, as nearly every
+// one, into `*key`: the record of its key. In UTF-8, a name of plain ASCII, as nearly every
 // name is, is hashed and compared as the bytes that spell it, with no decoding; any other is
 // decoded first.
 template <typename Unit>
-bool Parser<Unit>::ReadKey(JsonMember& member) {
+bool Parser<Unit>::ReadKey(const JsonKey** key) {
   bool stored;
   const Unit* close = nullptr;
   if constexpr (std::is_same_v<Unit, char>) close = EndOfPlainAscii(cursor_, end_);
   if (close != nullptr && *close == '"') {
     stored = stored_keys_.StoreAscii(reinterpret_cast<const unsigned char*>(cursor_),
-                                     static_cast<size_t>(close - cursor_), document_->arena,
-                                     &member.key);
+                                     static_cast<size_t>(close - cursor_), document_->arena, key);
     cursor_ = close + 1;
   } else {
-    std::u16string_view key;
-    if (!ReadString(&key)) return false;
-    stored = stored_keys_.Store(key.data(), key.size(), document_->arena, &member.key);
+    std::u16string_view name;
+    if (!ReadString(&name)) return false;
+    stored = stored_keys_.Store(name.data(), name.size(), document_->arena, key);
   }
   if (!stored) FailAt(kOutOfMemory, cursor_ - 1);
   return stored;
@@ -574,16 +592,16 @@ void Parser<Unit>::ParseObject(JsonValue& value, int depth) {
     do {
       if (*cursor_ != '"') return Fail(*cursor_ == 0 ? kEndOfInput : kMemberNameExpected);
       ++cursor_;
-      JsonMember member;
-      if (!ReadKey(member)) return;
+      const JsonKey* key;
+      if (!ReadKey(&key)) return;
       if (!members_.Reserve()) return FailAt(kOutOfMemory, cursor_ - 1);
-      member.value = MakeNullJsonValue();
       SkipWhitespace();
       if (*cursor_ != ':') return Fail(*cursor_ == 0 ? kEndOfInput : kColonExpected);
       ++cursor_;
       SkipWhitespace();
-      // As for an array's elements: parsed in place.
-      ParseValue(members_.Push(member).value, depth);
+      // As for an array's elements: parsed in place. The member is put together there, not
+      // copied from a local whose narrow writes the copy's wide reads would wait for.
+      ParseValue(members_.Push({MakeNullJsonValue(), key}).value, depth);
       if (failed()) return;
     } while (AnotherItemFollows('}'));
     if (failed()) return;

@@ -25,6 +25,12 @@ double ParseReal(std::u16string_view text);
 // The same for UTF-8 text; never allocates.
 double ParseReal(std::string_view text);
 
+// Sets `*value` to `significand` times ten to the power `power`, correctly rounded, when one
+// floating-point operation gives it exactly as decimal text would read: the significand and the
+// power of ten both exact doubles. False otherwise, and where doubles are computed with more
+// precision and rounded twice (x87 arithmetic), the caller then reads the text instead.
+bool ExactDecimalReal(uint64_t significand, int power, double* value);
+
 // Whether `text` is exactly one number as JSON writes it: an optional "-", an integer part
 // without leading zeros, an optional fraction and an optional exponent; nothing around it.
 bool IsJsonNumber(std::u16string_view text);

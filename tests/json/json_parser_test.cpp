@@ -69,6 +69,16 @@ TEST_F(ParserValues, FractionsAndExponentsGiveDoubles) {
   const Case cases[] = {
       {u"1.0", 1.0}, {u"1E2", 100.0},  {u"-2.5e-3", -0.0025},
       {u"0.1", 0.1}, {u"1e+2", 100.0}, {u"007.50", 7.5},
+      // Either side of the limits within which the digits are turned into a double directly:
+      // every result is the correctly rounded one, whichever way it was reached.
+      {u"9007199254740992.0", 9007199254740992.0},
+      {u"9007199254740993.0", 9007199254740992.0},
+      {u"1e22", 1e22}, {u"1e23", 1e23}, {u"1e-22", 1e-22}, {u"4.9e-324", 4.9e-324},
+      {u"1234567890123456789e-19", 0.1234567890123456789},
+      {u"12345678901234567890.5e-1", 1234567890123456789.05},
+      {u"0.30000000000000004441", 0.30000000000000004441},
+      {u"1e00000000000000000000000000001", 10.0},
+      {u"-0.0000000000000000000000001e25", -1.0},
   };
   for (const Case& c : cases) {
     JsonValue& value = Parse(c.text);
