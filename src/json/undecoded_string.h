@@ -10,6 +10,7 @@
 #include "json/escape_letters.h"
 #include "json/json_value.h"
 #include "json/plain_run.h"
+#include "text/utf8_check.h"
 #include "text/utf8_sequence.h"
 
 namespace llmbridge {
@@ -26,33 +27,52 @@ constexpr size_t kLongestUndecodedString = 4096;
 // which the parser reads the general way, reporting any error there; so a string kept undecoded
 // holds no broken UTF-8, and a lone surrogate it holds stays the escape sequence that spelled it.
 inline const char* EndOfUndecodedString(const char* begin, const char* end, size_t* units) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
   const auto* first = reinterpret_cast<const uint8_t*>(begin);
   const auto* last = reinterpret_cast<const uint8_t*>(end);
   const uint8_t* p = first;
-  size_t spare_bytes = 0;  // bytes that give no unit of their own
+  // Of well-formed UTF-8, a continuation byte gives no unit of its own, and the lead of a
+  // four-byte sequence gives two: a count of bytes that give no unit keeps the units apart.
+  size_t spare_bytes = 0;
+  const auto check_byte = [&](codepage::Utf8CheckState check, uint8_t byte) {
+    spare_bytes += codepage::IsContinuation(byte);
+    spare_bytes -= byte >= 0xF0;
+    return codepage::NextUtf8CheckState(check, byte);
+  };
+  // The check runs on through every byte, ASCII ones included, in words of eight while no
+  // quotation mark, backslash or NUL is among them: text in other scripts than Latin mixes
+  // sequences of every length with ASCII, which a branch per sequence would guess wrong.
+  codepage::Utf8CheckState check = codepage::Utf8CheckStart();
   for (;;) {
+    if (static_cast<size_t>(p - first) > kLongestUndecodedString) return nullptr;
     if (last - p >= 8) {
       uint64_t word;
       std::memcpy(&word, p, sizeof word);
-      const int plain = PlainAsciiBytes(word);
-      p += plain;
-      if (plain == 8) {
-        if (static_cast<size_t>(p - first) > kLongestUndecodedString) return nullptr;
+      const uint64_t ends = PlainRunEnds<char>(word);
+      if (ends == 0) {
+        const uint64_t high = word & kHighBits;
+        if (high == 0) {
+          if (!codepage::Utf8CheckComplete(check)) return nullptr;
+        } else {
+          for (int i = 0; i < 8; ++i) check = codepage::NextUtf8CheckState(check, p[i]);
+          // Bytes 10xxxxxx, less bytes 1111xxxx, each counted by its high bit.
+          const uint64_t continuations = high & ~(word << 1);
+          const uint64_t four_byte_leads = high & (word << 1) & (word << 2) & (word << 3);
+          constexpr uint64_t kSumOfBytes = 0x0101010101010101u;
+          spare_bytes += ((continuations >> 7) * kSumOfBytes) >> 56;
+          spare_bytes -= ((four_byte_leads >> 7) * kSumOfBytes) >> 56;
+        }
+        p += 8;
         continue;
       }
+      // The lowest mark is the first byte that ends the run.
+      const uint8_t* run_end = p + __builtin_ctzll(ends) / 8;
+      for (; p != run_end; ++p) check = check_byte(check, *p);
     }
     const uint8_t c = *p;
     if (c == '"') break;
-    if (c >= 0x80) {
-      // The run of other characters: text in another script than Latin is made of them, and
-      // looking for ASCII between two of them would cost more than the check itself.
-      do {
-        const uint8_t* sequence = p;
-        const char32_t value = codepage::DecodeWellFormedUtf8(p, last);
-        if (value == 0) return nullptr;
-        spare_bytes += static_cast<size_t>(p - sequence) - (value < 0x10000 ? 1 : 2);
-      } while (*p >= 0x80 && static_cast<size_t>(p - first) <= kLongestUndecodedString);
-    } else if (c == '\\') {
+    if (c == '\\') {
+      if (!codepage::Utf8CheckComplete(check)) return nullptr;
       if (SingleLetterEscape(p[1]) != 0) {
         p += 2;
         spare_bytes += 1;
@@ -65,10 +85,11 @@ inline const char* EndOfUndecodedString(const char* begin, const char* end, size
     } else if (c == 0) {
       return nullptr;
     } else {
-      ++p;  // a control character, stored raw like any other
+      check = check_byte(check, c);  // one of the last few bytes of the input
+      ++p;
     }
-    if (static_cast<size_t>(p - first) > kLongestUndecodedString) return nullptr;
   }
+  if (!codepage::Utf8CheckComplete(check)) return nullptr;
   *units = static_cast<size_t>(p - first) - spare_bytes;
   return reinterpret_cast<const char*>(p);
 }

@@ -251,7 +251,7 @@ using ParserUtf8 = JsonTest;
 // included, must give what parsing its decoded text gives: the same document or the same error.
 // On Windows the decoded text comes from the system's own decoder.
 TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
-  const std::string inputs[] = {
+  std::vector<std::string> inputs = {
       "{\"content\":\"caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80 \\\"q\\\" "
       "tab\\there\\n\"}",
       "[\"" + std::string(37, 'a') + "\xC3\xA9" + std::string(5, 'b') + "\\u00e9\\uD83D\\uDE00\"]",
@@ -275,6 +275,15 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
       "[\"\x01\x1F\x7F controls\",\"12345678\\/\\b\\f\\r\\n\\t\\\\\\\"\xE6\x96\x87\"]",
       "[\"" + std::string(4094, 'a') + "\xC3\xA9\",\"" + std::string(4097, 'b') + "\"]",
   };
+  // Well-formed and broken sequences at every place in the words of eight bytes strings are
+  // checked in, and just before an escape sequence.
+  for (const char* piece : {"\xC3\xA9", "\xE6\x96\x87", "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\xC0\xAF",
+                            "\xF4\x90\x80\x80", "\xE0\x80", "\x80", "\xC3"}) {
+    for (size_t offset = 0; offset < 8; ++offset) {
+      inputs.push_back("[\"" + std::string(offset, 'a') + piece + std::string(12, 'b') + piece +
+                       "\\n\"]");
+    }
+  }
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     const Text text =
