@@ -125,7 +125,8 @@ class Parser {
   void ParseValue(JsonValue& value, int depth);
   void ParseLiteral(JsonValue& value);
   void ParseNumber(JsonValue& value);
-  bool SkipDigits(const Unit*& p, uint64_t* value);
+  // Inline: a number is read by two or three calls, their loops short.
+  [[gnu::always_inline]] inline bool SkipDigits(const Unit*& p, uint64_t* value);
   void ParseString(JsonValue& value);
   void ParseDecodedString(JsonValue& value);
   bool ReadString(std::u16string_view* content);
@@ -275,7 +276,7 @@ void Parser<Unit>::ParseLiteral(JsonValue& value) {
 // Moves `p` past the digits it stands on; there must be at least one. `*value` goes on from the
 // value it has with their decimal digits, modulo 2^64, the way ParseInteger reads integers.
 template <typename Unit>
-bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
+inline bool Parser<Unit>::SkipDigits(const Unit*& p, uint64_t* value) {
   if (!IsDigit(*p)) {
     FailAt(*p == 0 ? kEndOfInput : kInvalidNumber, p);
     return false;

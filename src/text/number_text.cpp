@@ -1,6 +1,5 @@
 #include "text/number_text.h"
 
-#include <cfloat>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -131,28 +130,6 @@ double ParseReal(std::string_view text) {
   size_t ascii = 0;
   while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
   return ReadReal(text.substr(0, ascii));
-}
-
-bool ExactDecimalReal(uint64_t significand, int power, double* value) {
-#if FLT_EVAL_METHOD == 0
-  // Ten to the 22nd is the largest power of ten a double holds exactly, 2^53 the largest
-  // significand it holds with every integer below it.
-  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  constexpr int kLargestPower = 22;
-  if (significand > (uint64_t{1} << 53) || power < -kLargestPower || power > kLargestPower) {
-    return false;
-  }
-  const auto exact = static_cast<double>(significand);
-  *value = power < 0 ? exact / kPowersOfTen[-power] : exact * kPowersOfTen[power];
-  return true;
-#else
-  (void)significand;
-  (void)power;
-  (void)value;
-  return false;
-#endif
 }
 
 bool IsJsonNumber(std::u16string_view text) {
