@@ -120,7 +120,8 @@ class Parser {
     while (IsWhitespace(*cursor_)) ++cursor_;
   }
   bool OpensEmpty(char close);
-  bool AnotherItemFollows(char close);
+  // Inline: it follows every element and member.
+  [[gnu::always_inline]] inline bool AnotherItemFollows(char close);
 
   void ParseValue(JsonValue& value, int depth);
   void ParseLiteral(JsonValue& value);
@@ -180,7 +181,7 @@ bool Parser<Unit>::OpensEmpty(char close) {
 // After an element or member: true when a comma announces another, whose whitespace is then
 // skipped; false once `close` has been read, or on an error.
 template <typename Unit>
-bool Parser<Unit>::AnotherItemFollows(char close) {
+inline bool Parser<Unit>::AnotherItemFollows(char close) {
   SkipWhitespace();
   const Unit c = *cursor_;
   if (c == close) {
