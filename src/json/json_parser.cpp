@@ -330,8 +330,9 @@ void Parser<Unit>::ParseNumber(JsonValue& value) {
   value.is_float = 1;
   // Nineteen digits cannot have wrapped the significand, nor four the exponent.
   if (significant_digits <= 19 && p - exponent_digits <= 4) {
-    const int power = (exponent_negative ? -static_cast<int>(exponent) : static_cast<int>(exponent)) -
-                      static_cast<int>(fraction_digits);
+    const int power =
+        (exponent_negative ? -static_cast<int>(exponent) : static_cast<int>(exponent)) -
+        static_cast<int>(fraction_digits);
     double real;
     if (ExactDecimalReal(significand, power, &real)) {
       value.real = negative ? -real : real;

@@ -45,8 +45,8 @@ uint64_t SeededHash(const char16_t* key, size_t length) {
 
 // Members naming a key the parse remembered share its record.
 bool SameKey(const JsonMember& a, const JsonMember& b) {
-  return a.key == b.key || (a.key->bucket == b.key->bucket &&
-                            MemberKeyIs(a, b.key->units(), b.key->length));
+  return a.key == b.key ||
+         (a.key->bucket == b.key->bucket && MemberKeyIs(a, b.key->units(), b.key->length));
 }
 
 }  // namespace
@@ -124,7 +124,8 @@ void OrderMembers(const JsonMember* kept, uint32_t count, uint32_t last_named, J
       // Moved up one by one from the end: a call to move a few members would cost more.
       const uint32_t bucket = kept[i].key->bucket;
       uint32_t place = i;
-      for (; place > 0 && run[place - 1].key->bucket >= bucket; --place) run[place] = run[place - 1];
+      for (; place > 0 && run[place - 1].key->bucket >= bucket; --place)
+        run[place] = run[place - 1];
       run[place] = kept[i];
       if (i == last_named) {
         cursor = place;

@@ -14,18 +14,18 @@ namespace llmbridge::codepage {
 namespace utf8_check {
 
 enum : uint32_t {
-  kComplete = 0,        // between sequences
-  kBroken = 6,          // not well-formed; stays so
-  kOneMore = 12,        // one continuation byte to come
-  kTwoMore = 18,        // two
-  kThreeMore = 24,      // three
-  kAfterE0 = 30,        // the next must be A0-BF, or the sequence is overlong
-  kAfterED = 36,        // 80-9F, or the sequence encodes a surrogate
-  kAfterF0 = 42,        // 90-BF, or the sequence is overlong
-  kAfterF4 = 48,        // 80-8F, or the sequence goes beyond U+10FFFF
+  kComplete = 0,    // between sequences
+  kBroken = 6,      // not well-formed; stays so
+  kOneMore = 12,    // one continuation byte to come
+  kTwoMore = 18,    // two
+  kThreeMore = 24,  // three
+  kAfterE0 = 30,    // the next must be A0-BF, or the sequence is overlong
+  kAfterED = 36,    // 80-9F, or the sequence encodes a surrogate
+  kAfterF0 = 42,    // 90-BF, or the sequence is overlong
+  kAfterF4 = 48,    // 80-8F, or the sequence goes beyond U+10FFFF
 };
 
-constexpr uint32_t kStates[] = {kComplete, kBroken,  kOneMore,  kTwoMore, kThreeMore,
+constexpr uint32_t kStates[] = {kComplete, kBroken,  kOneMore, kTwoMore, kThreeMore,
                                 kAfterE0,  kAfterED, kAfterF0, kAfterF4};
 
 // The state `byte` leads to from `state`.

@@ -67,13 +67,20 @@ TEST_F(ParserValues, FractionsAndExponentsGiveDoubles) {
     double value;
   };
   const Case cases[] = {
-      {u"1.0", 1.0}, {u"1E2", 100.0},  {u"-2.5e-3", -0.0025},
-      {u"0.1", 0.1}, {u"1e+2", 100.0}, {u"007.50", 7.5},
+      {u"1.0", 1.0},
+      {u"1E2", 100.0},
+      {u"-2.5e-3", -0.0025},
+      {u"0.1", 0.1},
+      {u"1e+2", 100.0},
+      {u"007.50", 7.5},
       // Either side of the limits within which the digits are turned into a double directly:
       // every result is the correctly rounded one, whichever way it was reached.
       {u"9007199254740992.0", 9007199254740992.0},
       {u"9007199254740993.0", 9007199254740992.0},
-      {u"1e22", 1e22}, {u"1e23", 1e23}, {u"1e-22", 1e-22}, {u"4.9e-324", 4.9e-324},
+      {u"1e22", 1e22},
+      {u"1e23", 1e23},
+      {u"1e-22", 1e-22},
+      {u"4.9e-324", 4.9e-324},
       {u"1234567890123456789e-19", 0.1234567890123456789},
       {u"12345678901234567890.5e-1", 1234567890123456789.05},
       {u"0.30000000000000004441", 0.30000000000000004441},
@@ -277,8 +284,12 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
   };
   // Well-formed and broken sequences at every place in the words of eight bytes strings are
   // checked in, and just before an escape sequence.
-  for (const char* piece : {"\xC3\xA9", "\xE6\x96\x87", "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\xC0\xAF",
-                            "\xF4\x90\x80\x80", "\xE0\x80", "\x80", "\xC3"}) {
+  // The pieces: whole sequences of each length, the least and the greatest after the leads
+  // whose second byte is restricted, then broken ones.
+  for (const char* piece :
+       {"\xC3\xA9", "\xE6\x96\x87", "\xF0\x9F\x98\x80", "\xE0\xA0\x80", "\xED\x9F\xBF",
+        "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80",
+        "\xE0\x80", "\xF5\x80\x80\x80", "\x80", "\xC3"}) {
     for (size_t offset = 0; offset < 8; ++offset) {
       inputs.push_back("[\"" + std::string(offset, 'a') + piece + std::string(12, 'b') + piece +
                        "\\n\"]");
