@@ -41,7 +41,7 @@ DocumentArena::~DocumentArena() {
   }
 }
 
-char16_t* DocumentArena::CarveFromNewChunk(size_t units) {
+char16_t* DocumentArena::CarveFromNewChunk(size_t units, End end) {
   if (units > kMostChunkUnits) return nullptr;
   const size_t expected_left =
       expected_units_ > carved_units_ ? expected_units_ - carved_units_ : 0;
@@ -58,7 +58,7 @@ char16_t* DocumentArena::CarveFromNewChunk(size_t units) {
   open_chunk_ = chunks_;
   open_ = chunk;
   open_units_ = chunk_units;
-  return Carve(units);
+  return end == End::Bottom ? CarveAtBottom(units) : Carve(units);
 }
 
 char16_t* DocumentArena::AddChunk(size_t units) {

@@ -81,8 +81,8 @@ class DocumentArena {
     const size_t skipped =
         (0 - reinterpret_cast<uintptr_t>(open_)) % alignof(uint64_t) / sizeof(char16_t);
     const size_t units = (bytes + sizeof(char16_t) - 1) / sizeof(char16_t);
-    if (skipped + units <= open_units_) return Carve(skipped + units) + skipped;
-    return CarveFromNewChunk(units);  // whose units start aligned
+    if (skipped + units <= open_units_) return CarveAtBottom(skipped + units) + skipped;
+    return CarveFromNewChunk(units, End::Bottom);  // whose units start aligned
   }
 
   // Room for `bytes` that lives as long as the arena and from which ArenaOf finds the arena
@@ -102,19 +102,30 @@ class DocumentArena {
   size_t capacity_units() const { return capacity_units_; }
 
  private:
+  // Which end of the open chunk's free room a carve takes. Values, which must be aligned, are
+  // carved from the bottom and texts from the top, so that texts of odd sizes leave no gaps
+  // before the values that follow them.
+  enum class End { Bottom, Top };
+
   // The units of a new chunk of `units`, linked into the arena; null when it cannot be had.
   char16_t* AddChunk(size_t units);
-  // Room for `units` more units, carved from the open chunk or from a new one.
+  // Room for `units` more units of text, carved from the open chunk or from a new one.
   char16_t* Carve(size_t units) {
-    if (units > open_units_) return CarveFromNewChunk(units);
+    if (units > open_units_) return CarveFromNewChunk(units, End::Top);
+    open_units_ -= units;
+    carved_units_ += units;
+    return open_ + open_units_;
+  }
+  // The same for values; `units` include those skipped up to an aligned one.
+  char16_t* CarveAtBottom(size_t units) {
     char16_t* carved = open_;
     open_ += units;
     open_units_ -= units;
     carved_units_ += units;
     return carved;
   }
-  // Carve's way when the open chunk has no room; null when no chunk can be had.
-  char16_t* CarveFromNewChunk(size_t units);
+  // The way of a carve from `end` when the open chunk has no room; null when no chunk can be had.
+  char16_t* CarveFromNewChunk(size_t units, End end);
 
   ArenaChunk* chunks_ = nullptr;      // newest first
   ArenaChunk* open_chunk_ = nullptr;  // the chunk being carved

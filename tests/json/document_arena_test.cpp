@@ -84,7 +84,7 @@ TEST_F(DocumentArenaTest, ATextLongerThanTheNextChunkGetsOneOfItsOwn) {
   EXPECT_EQ(arena.chunk_count(), 2u);
   EXPECT_EQ(arena.capacity_units(), 4096u + 9001u);
   const char16_t* after = CopyInto(arena, u"cd");
-  EXPECT_EQ(after, before + 3) << "the open chunk is carved on";
+  EXPECT_EQ(after, before - 3) << "the open chunk is carved on, texts from its top down";
   EXPECT_EQ(arena.chunk_count(), 2u);
   EXPECT_EQ(std::u16string(long_copy), long_text);
   EXPECT_EQ(std::u16string(before), u"ab");
@@ -113,7 +113,7 @@ TEST_F(DocumentArenaTest, EachCopyIsAFailurePointAndAFailureTakesNothing) {
   SetJsonAllocationFailure(1);
   EXPECT_FALSE(arena.Copy(u"b", 1, &copy)) << "fails although the open chunk has room";
   EXPECT_EQ(copy, nullptr);
-  EXPECT_EQ(CopyInto(arena, u"c"), first + 2) << "the failed copy carved nothing";
+  EXPECT_EQ(CopyInto(arena, u"c"), first - 2) << "the failed copy carved nothing";
 
   const std::u16string long_text = TextOf(3, 9000);
   SetJsonAllocationFailure(2);  // the copy passes, its own chunk does not
@@ -121,6 +121,17 @@ TEST_F(DocumentArenaTest, EachCopyIsAFailurePointAndAFailureTakesNothing) {
   EXPECT_EQ(arena.chunk_count(), 1u);
   EXPECT_EQ(arena.capacity_units(), 4096u);
   EXPECT_EQ(std::u16string(CopyInto(arena, long_text)), long_text);
+}
+
+TEST_F(DocumentArenaTest, TextsBetweenValuesLeaveNoGapsBetweenThem) {
+  DocumentArena arena(kPlenty);
+  auto* first_value = static_cast<unsigned char*>(arena.CarveAligned(16));
+  const char16_t* text = CopyInto(arena, u"ab");  // six bytes, which would misalign what follows
+  auto* second_value = static_cast<unsigned char*>(arena.CarveAligned(24));
+  EXPECT_EQ(second_value, first_value + 16);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(second_value) % alignof(uint64_t), 0u);
+  EXPECT_EQ(CopyInto(arena, u"c"), text - 2);
+  EXPECT_EQ(std::u16string(text), u"ab");
 }
 
 TEST_F(DocumentArenaTest, ChunksAreHeldUntilTheArenaGoes) {
