@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ make pkg-config googletest libgtest-dev libcurl4-openssl-dev
   clang libclang-rt-14-dev openssl ca-certificates python3 locales
   # the local mock server, and the JSON benchmark's contenders
-  libcpp-httplib-dev nlohmann-json3-dev rapidjson-dev
+  libcpp-httplib-dev nlohmann-json3-dev rapidjson-dev libsimdjson-dev
   # Windows cross builds (32- and 64-bit) and Wine for both
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xauth dpkg-dev
