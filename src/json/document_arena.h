@@ -17,7 +17,7 @@ struct ArenaChunk;
 // own: it lives as long as the arena, which gives back every chunk at once. Chunks come from the
 // reserve of json_memory.h, which keeps them for the next document.
 //
-// Chunks grow from 4096 code units, doubling up to 256 Ki units, but a chunk is never made larger
+// Chunks grow from 4096 code units, doubling up to 64 Ki units, but a chunk is never made larger
 // than what `expected_units` leaves after the units carved so far, so a small document gets a
 // small chunk. A text that does not fit the chunk the arena would add gets a chunk of its own
 // size, and the chunk being carved stays in use. Not thread-safe, like the documents.

@@ -56,12 +56,12 @@ TEST_F(DocumentArenaTest, TheEmptyTextTakesNoStorageAndNoAllocation) {
   EXPECT_FALSE(arena.Copy(u"a", 1, &copy)) << "the hook's first allocation is still ahead";
 }
 
-TEST_F(DocumentArenaTest, ChunksDoubleFrom4096UnitsUpTo256Ki) {
+TEST_F(DocumentArenaTest, ChunksDoubleFrom4096UnitsUpTo64Ki) {
   DocumentArena arena(kPlenty);
   const std::u16string text = TextOf(1, 1023);  // 1024 units with its terminator
   std::vector<size_t> chunk_units;
   size_t capacity = 0;
-  while (chunk_units.size() < 9) {
+  while (chunk_units.size() < 7) {
     CopyInto(arena, text);
     if (arena.capacity_units() != capacity) {
       chunk_units.push_back(arena.capacity_units() - capacity);
@@ -69,9 +69,9 @@ TEST_F(DocumentArenaTest, ChunksDoubleFrom4096UnitsUpTo256Ki) {
     }
   }
   std::vector<size_t> expected;
-  for (size_t units = 4096; expected.size() < 7; units *= 2) expected.push_back(units);
-  expected.push_back(size_t{1} << 18);
-  expected.push_back(size_t{1} << 18);
+  for (size_t units = 4096; expected.size() < 5; units *= 2) expected.push_back(units);
+  expected.push_back(size_t{1} << 16);
+  expected.push_back(size_t{1} << 16);
   EXPECT_EQ(chunk_units, expected);
 }
 
