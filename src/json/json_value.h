@@ -40,11 +40,11 @@ struct JsonValue {
   union {
     int64_t integer;             // Number without the float flag; Boolean 0 or 1
     double real;                 // Number with the float flag
-    char16_t* text;              // String, Decoded: NUL-terminated; null when empty
+    char16_t* text;              // String, Decoded: NUL-terminated
     const unsigned char* bytes;  // String, Undecoded: as the input spelled it (undecoded_string.h)
     char16_t units[kInlineStringUnits + 1];  // String, Inline: NUL-terminated
-    JsonValue* elements;         // Array: `length` values in document order; null when empty
-    JsonObject* object;          // Object: its members and cursor
+    JsonValue* elements;  // Array: `length` values in document order; null when empty
+    JsonObject* object;   // Object: its members and cursor
   };
 };
 

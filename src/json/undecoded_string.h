@@ -89,7 +89,11 @@ inline const char* EndOfUndecodedString(const char* begin, const char* end, size
       ++p;
     }
   }
-  if (!codepage::Utf8CheckComplete(check)) return nullptr;
+  // The last steps may have gone a few bytes past the bound.
+  if (static_cast<size_t>(p - first) > kLongestUndecodedString ||
+      !codepage::Utf8CheckComplete(check)) {
+    return nullptr;
+  }
   *units = static_cast<size_t>(p - first) - spare_bytes;
   return reinterpret_cast<const char*>(p);
 }

@@ -332,6 +332,7 @@ TEST_F(ParserUtf8, WellFormedStringsWaitToBeDecodedAndShortOnesAreInline) {
       {"\"abcde\\u0000b\"", kDecoded, kDecoded},
       {"\"" + std::string(4096, 'a') + "\"", kUndecoded, kDecoded},
       {"\"" + std::string(4097, 'a') + "\"", kDecoded, kDecoded},
+      {"\"" + std::string(4097, 'a') + "\"" + std::string(8, ' '), kDecoded, kDecoded},
       {"\"\\uD800\"", kInline, kInline},
       {"\"\xF0\x9F\x98\x80\xE6\x96\x87\"", kInline, kInline},
       {"\"\xF0\x9F\x98\x80\xE6\x96\x87\\n\"", kUndecoded, kDecoded},
