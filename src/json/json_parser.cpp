@@ -480,6 +480,12 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
   return SkipRestOfString();
 }
 
+// Marks a string whose `units` units have been written into the value itself as held there.
+void EndInlineString(JsonValue& value, size_t units) {
+  value.units[units] = 0;
+  value.form = StringForm::Inline;
+}
+
 // Text is stored as it is read: its strings are UTF-16 already.
 template <>
 void Parser<char16_t>::ParseString(JsonValue& value) {
@@ -496,8 +502,7 @@ void Parser<char>::ParseString(JsonValue& value) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(cursor_);
   if (units <= kInlineStringUnits) {
     DecodeUndecodedContent(bytes, units, value.units);
-    value.units[units] = 0;
-    value.form = StringForm::Inline;
+    EndInlineString(value, units);
   } else {
     const auto byte_count = static_cast<size_t>(close - cursor_);
     unsigned char* content = document_->arena.CarveTraceable(byte_count);
@@ -517,8 +522,7 @@ void Parser<Unit>::ParseDecodedString(JsonValue& value) {
   if (!ReadString(&content)) return;
   if (content.size() <= kInlineStringUnits) {
     std::memcpy(value.units, content.data(), content.size() * sizeof(char16_t));
-    value.units[content.size()] = 0;
-    value.form = StringForm::Inline;
+    EndInlineString(value, content.size());
   } else {
     // A value keeps its length in 32 bits; a longer string could not be stored anyway where the
     // library runs as a 32-bit DLL, and answers come from inputs of fewer than 2^31 bytes.
