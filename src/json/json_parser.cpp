@@ -16,6 +16,7 @@
 #include "json/segmented_stack.h"
 #include "json/stored_keys.h"
 #include "json/undecoded_string.h"
+#include "json/vector_string_decoder.h"
 #include "text/number_text.h"
 #include "text/utf8_codec.h"
 #include "text/utf8_sequence.h"
@@ -425,17 +426,22 @@ bool Parser<char16_t>::ReadString(std::u16string_view* content) {
 }
 
 // The same for UTF-8, decoded into the token buffer as it is read, in one pass: an answer's
-// strings are short runs of ASCII between other characters and escape sequences.
+// strings are short runs of ASCII between other characters and escape sequences. The vector
+// decoder takes what it can; the rest is decoded a word or a sequence at a time.
 template <>
 bool Parser<char>::ReadString(std::u16string_view* content) {
-  // A step writes at most eight units: eight ASCII bytes, or a surrogate pair, or an escape.
-  constexpr size_t kMostUnitsPerStep = 8;
+  // A step writes at most eight units (eight ASCII bytes, or a surrogate pair, or an escape), or
+  // what the vector decoder needs room for.
+  constexpr size_t kMostUnitsPerStep = kVectorDecoderRoom;
   const auto* p = reinterpret_cast<const uint8_t*>(cursor_);
   const auto* end = reinterpret_cast<const uint8_t*>(end_);
   const auto at = [&p] { return reinterpret_cast<const char*>(p); };
   size_t length = 0;
   for (;;) {
     if (!ReserveToken(length, kMostUnitsPerStep, at())) return false;
+    const uint8_t* const before_vectors = p;
+    length += DecodeStringWithVectors(p, end, token_ + length, token_capacity_ - length);
+    if (p != before_vectors) continue;
     if (end - p >= 8) {
       // The plain ASCII bytes at the start of the next eight are written all at once: all eight
       // units are, and only those before the first other byte are kept.

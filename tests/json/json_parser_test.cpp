@@ -283,17 +283,60 @@ TEST_F(ParserUtf8, BytesParseAsTheirDecodedText) {
       "[\"" + std::string(4094, 'a') + "\xC3\xA9\",\"" + std::string(4097, 'b') + "\"]",
   };
   // Well-formed and broken sequences at every place in the words of eight bytes strings are
-  // checked in, and just before an escape sequence.
+  // checked in, and in the blocks of sixty-four bytes long text is decoded in, beside escape
+  // sequences, the closing quotation mark and other sequences. Text is decoded a block at a time
+  // only where a block and the window after it fit before the end: each input comes without and
+  // with a long string after it.
   // The pieces: whole sequences of each length, the least and the greatest after the leads
   // whose second byte is restricted, then broken ones.
-  for (const char* piece :
-       {"\xC3\xA9", "\xE6\x96\x87", "\xF0\x9F\x98\x80", "\xE0\xA0\x80", "\xED\x9F\xBF",
-        "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80",
-        "\xE0\x80", "\xF5\x80\x80\x80", "\x80", "\xC3"}) {
-    for (size_t offset = 0; offset < 8; ++offset) {
-      inputs.push_back("[\"" + std::string(offset, 'a') + piece + std::string(12, 'b') + piece +
-                       "\\n\"]");
+  const char* const pieces[] = {"\xC3\xA9",
+                                "\xE6\x96\x87",
+                                "\xF0\x9F\x98\x80",
+                                "\xE0\xA0\x80",
+                                "\xED\x9F\xBF",
+                                "\xF0\x90\x80\x80",
+                                "\xF4\x8F\xBF\xBF",
+                                "\xED\xA0\x80",
+                                "\xC0\xAF",
+                                "\xF4\x90\x80\x80",
+                                "\xE0\x80",
+                                "\xF5\x80\x80\x80",
+                                "\x80",
+                                "\xC3"};
+  for (const char* piece : pieces) {
+    for (size_t offset = 0; offset < 72; ++offset) {
+      const std::string content = std::string(offset, 'a') + piece + std::string(12, 'b') + piece +
+                                  "\\n" + piece + "\xE6\x96\x87 " + piece + "\\u00e9" + piece +
+                                  std::string(offset % 5, 'c') + "\\\"" + piece;
+      inputs.push_back("[\"" + content + "\"]");
+      inputs.push_back("[\"" + content + "\",\"" + std::string(100, 'z') + "\"]");
     }
+  }
+  // Long strings of the pieces, text in other scripts, ASCII and escape sequences in an order a
+  // small linear congruential generator draws.
+  const char* const others[] = {"\xD0\x9F\xD1\x80\xD0\xB8",
+                                "\xED\x95\x9C\xEA\xB5\xAD",
+                                " ",
+                                "word",
+                                "\\n",
+                                "\\\"",
+                                "\\\\",
+                                "\\uD83D\\uDE00",
+                                "\\u0000",
+                                "\\uDC00",
+                                "\\q"};
+  uint32_t state = 1;
+  for (int string = 0; string < 200; ++string) {
+    std::string content;
+    while (content.size() < 300) {
+      state = state * 1103515245u + 12345u;
+      const uint32_t draw = state >> 16;
+      // Broken pieces and the escapes that end what is stored or fail come seldom.
+      const bool rare = draw / 2 % 8 == 0;
+      content +=
+          draw % 2 == 0 ? pieces[draw / 16 % (rare ? 14 : 7)] : others[draw / 16 % (rare ? 11 : 8)];
+    }
+    inputs.push_back("[\"" + content + "\",\"" + std::string(100, 'z') + "\"]");
   }
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
