@@ -437,11 +437,17 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
   const auto* end = reinterpret_cast<const uint8_t*>(end_);
   const auto at = [&p] { return reinterpret_cast<const char*>(p); };
   size_t length = 0;
+  bool vectors = true;
   for (;;) {
     if (!ReserveToken(length, kMostUnitsPerStep, at())) return false;
-    const uint8_t* const before_vectors = p;
-    length += DecodeStringWithVectors(p, end, token_ + length, token_capacity_ - length);
-    if (p != before_vectors) continue;
+    if (vectors) {
+      // Where the vector decoder takes nothing, the string ends or its last bytes are too few
+      // for it: it is not asked again.
+      const uint8_t* const before_vectors = p;
+      length += DecodeStringWithVectors(p, end, token_ + length, token_capacity_ - length);
+      if (p != before_vectors) continue;
+      vectors = false;
+    }
     if (end - p >= 8) {
       // The plain ASCII bytes at the start of the next eight are written all at once: all eight
       // units are, and only those before the first other byte are kept.
