@@ -59,8 +59,8 @@ inline const char* EndOfUndecodedString(const char* begin, const char* end, size
           const uint64_t continuations = high & ~(word << 1);
           const uint64_t four_byte_leads = high & (word << 1) & (word << 2) & (word << 3);
           constexpr uint64_t kSumOfBytes = 0x0101010101010101u;
-          spare_bytes += ((continuations >> 7) * kSumOfBytes) >> 56;
-          spare_bytes -= ((four_byte_leads >> 7) * kSumOfBytes) >> 56;
+          spare_bytes += static_cast<size_t>(((continuations >> 7) * kSumOfBytes) >> 56);
+          spare_bytes -= static_cast<size_t>(((four_byte_leads >> 7) * kSumOfBytes) >> 56);
         }
         p += 8;
         continue;

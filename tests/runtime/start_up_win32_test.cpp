@@ -100,7 +100,9 @@ TEST(StartUpOnWindows, ProcessExitLeavesOleAndTheWindowsAlone) {
   InitOle();
   DetachLibrary(true);
   EXPECT_EQ(g_uninitialize_calls, 0);
-  if (testing::DisplaySet()) EXPECT_EQ(OwnPostEventWindows().size(), 1u);
+  if (testing::DisplaySet()) {
+    EXPECT_EQ(OwnPostEventWindows().size(), 1u);
+  }
   EXPECT_TRUE(ProgramHeapExists());
   ShutdownOle();
   OleCallSeam() = real;
