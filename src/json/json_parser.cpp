@@ -441,8 +441,8 @@ bool Parser<char>::ReadString(std::u16string_view* content) {
   for (;;) {
     if (!ReserveToken(length, kMostUnitsPerStep, at())) return false;
     if (vectors) {
-      // Where the vector decoder takes nothing, the string ends or its last bytes are too few
-      // for it: it is not asked again.
+      // Where the vector decoder takes nothing, the string ends, its last bytes are too few for
+      // it, or its text is broken: the rest is decoded here.
       const uint8_t* const before_vectors = p;
       length += DecodeStringWithVectors(p, end, token_ + length, token_capacity_ - length);
       if (p != before_vectors) continue;

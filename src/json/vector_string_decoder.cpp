@@ -8,7 +8,6 @@
 #include <array>
 
 #include "json/escape_letters.h"
-#include "text/utf8_sequence.h"
 
 namespace llmbridge {
 
@@ -293,25 +292,6 @@ LLMBRIDGE_SSE41 char16_t* DecodeStretch(const uint8_t* block, int from, int to, 
   return out;
 }
 
-// Decodes text that is not well-formed one sequence at a time, for a window's length or up to the
-// first byte that ends plain content; the last sequence may run past the window.
-inline size_t DecodeBrokenWindow(const uint8_t*& p, const uint8_t* end, char16_t* out) {
-  const uint8_t* window_end = p + kWindowBytes;
-  char16_t* const first = out;
-  while (p < window_end) {
-    const uint8_t c = *p;
-    if (c >= 0x80) {
-      out += codepage::ToUtf16(codepage::DecodeUtf8Sequence(p, end), out);
-    } else if (c == '"' || c == '\\' || c == 0) {
-      break;
-    } else {
-      *out++ = c;
-      ++p;
-    }
-  }
-  return static_cast<size_t>(out - first);
-}
-
 // Reads the escape sequence at `backslash` into `unit`; returns its length in bytes, or 0 for one
 // the caller reads itself: one not well-formed, or \u0000, which ends what the string stores.
 inline int ReadEscape(const uint8_t* backslash, char16_t* unit) {
@@ -334,59 +314,60 @@ inline int ReadEscape(const uint8_t* backslash, char16_t* unit) {
 #define LLMBRIDGE_REALIGN_STACK
 #endif
 
+// Decodes what it can of the block at `block`, which starts a sequence, into `out`; returns the
+// bytes taken. Sets `*done` where decoding has to stop: before a stop it does not take, or before
+// text that is not well-formed, which the caller's decoder takes apart the way Windows does.
+LLMBRIDGE_SSE41 int DecodeBlock(const uint8_t* block, char16_t*& out, bool* done) {
+  const BlockMasks masks = ReadBlock(block);
+  // The block is taken a stretch at a time, from one stop to the next.
+  int taken = 0;
+  while (taken < kBlockBytes) {
+    const uint64_t ahead = ~uint64_t{0} << taken;
+    const uint64_t stop_bit = masks.stops & ahead & (0 - (masks.stops & ahead));
+    const int stop = stop_bit == 0 ? kBlockBytes : __builtin_ctzll(stop_bit);
+    const uint64_t stretch = (stop_bit - 1) & ahead;
+    if ((masks.non_ascii & stretch) == 0) {
+      WidenAscii(block + taken, stop - taken, out);
+      out += stop - taken;
+      taken = stop;
+    } else {
+      // The stretch ends with the last sequence known whole and sound: one the block does not
+      // cut, and that ends two bytes or more before the first fault, since a fault shows at
+      // most one byte after the sequence it breaks. A fault at the stop counts.
+      const uint64_t faults = masks.faults & ahead & (stop_bit * 2 - 1);
+      const uint64_t sound = ((faults & (0 - faults)) - 1) >> 1;
+      const uint64_t sound_ends = masks.ends & stretch & sound;
+      const int to = sound_ends == 0 ? taken : kBlockBytes - __builtin_clzll(sound_ends);
+      out = DecodeStretch(block, taken, to, out);
+      taken = to;
+      if (taken != stop) {
+        // Broken text, or a sequence the block cuts, which the next block starts with.
+        *done = faults != 0;
+        return taken;
+      }
+    }
+    if (stop == kBlockBytes) break;
+    const int escape_bytes = block[taken] == '\\' ? ReadEscape(block + taken, out) : 0;
+    if (escape_bytes == 0) {
+      *done = true;
+      return taken;
+    }
+    ++out;
+    taken += escape_bytes;
+  }
+  return taken;
+}
+
 __attribute__((target("sse4.1"))) LLMBRIDGE_REALIGN_STACK size_t
 DecodeWithVectors(const uint8_t*& p, const uint8_t* end, char16_t* out, size_t room) {
   const uint8_t* at = p;
   char16_t* const first = out;
   char16_t* const last = out + room;
-  // A window anywhere in the block reads the sixteen bytes after it too.
-  while (end - at >= kBlockBytes + 2 * kWindowBytes &&
+  bool done = false;
+  // A window anywhere in a block reads the sixteen bytes after it too.
+  while (!done && end - at >= kBlockBytes + 2 * kWindowBytes &&
          last - out >= static_cast<ptrdiff_t>(kVectorDecoderRoom)) {
-    const BlockMasks block = ReadBlock(at);
-    // The block is taken a stretch at a time, from one stop to the next.
-    int taken = 0;
-    while (taken < kBlockBytes) {
-      const uint64_t ahead = ~uint64_t{0} << taken;
-      const uint64_t stop_bit = block.stops & ahead & (0 - (block.stops & ahead));
-      const int stop = stop_bit == 0 ? kBlockBytes : __builtin_ctzll(stop_bit);
-      const uint64_t stretch = (stop_bit - 1) & ahead;
-      uint64_t faults = 0;
-      if ((block.non_ascii & stretch) == 0) {
-        WidenAscii(at + taken, stop - taken, out);
-        out += stop - taken;
-        taken = stop;
-      } else {
-        // The stretch ends with the last sequence known whole and sound: one the block does not
-        // cut, and that ends two bytes or more before the first fault, since a fault shows at
-        // most one byte after the sequence it breaks. A fault at the stop counts.
-        faults = block.faults & ahead & (stop_bit * 2 - 1);
-        const uint64_t sound = ((faults & (0 - faults)) - 1) >> 1;
-        const uint64_t sound_ends = block.ends & stretch & sound;
-        const int to = sound_ends == 0 ? taken : kBlockBytes - __builtin_clzll(sound_ends);
-        out = DecodeStretch(at, taken, to, out);
-        taken = to;
-      }
-      if (taken == stop) {
-        if (stop == kBlockBytes) break;
-        const int escape_bytes = at[taken] == '\\' ? ReadEscape(at + taken, out) : 0;
-        if (escape_bytes == 0) {
-          p = at + taken;
-          return static_cast<size_t>(out - first);
-        }
-        ++out;
-        taken += escape_bytes;
-      } else {
-        // A sequence the block cuts, or text that is not well-formed: the next block starts
-        // where this one stopped, after the broken text.
-        if (faults != 0) {
-          const uint8_t* broken = at + taken;
-          out += DecodeBrokenWindow(broken, end, out);
-          taken = static_cast<int>(broken - at);
-        }
-        break;
-      }
-    }
-    at += taken;
+    at += DecodeBlock(at, out, &done);
   }
   p = at;
   return static_cast<size_t>(out - first);

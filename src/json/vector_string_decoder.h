@@ -9,17 +9,16 @@
 namespace llmbridge {
 
 // The room in units DecodeStringWithVectors needs for a block: a unit for each of its 64 bytes,
-// and the 16 that a store of a whole vector, or text decoded a sequence at a time, writes past
-// them at most.
+// and the 15 that a store of a whole vector writes past them at most.
 constexpr size_t kVectorDecoderRoom = 80;
 
-// Decodes the string content at `p` into `out` as the parser would a byte at a time, replacement
-// characters for broken sequences included: UTF-8 and escape sequences, except \u0000, which ends
-// what the string stores. `p` is at the start of a sequence, and moves past what was decoded;
-// returns the units written. Stops before a quotation mark, a NUL, an escape sequence it does not
-// take or one that is not well-formed; where fewer than 96 bytes are left before `end`; or where
-// fewer than kVectorDecoderRoom units of `room` are left. Stops at once on processors without
-// SSE4.1.
+// Decodes the string content at `p` into `out` as the parser would a byte at a time: UTF-8 and
+// escape sequences, except \u0000, which ends what the string stores. `p` is at the start of a
+// sequence, and moves past what was decoded; returns the units written. Stops before a quotation
+// mark, a NUL, an escape sequence it does not take or one that is not well-formed, and before
+// UTF-8 that is not well-formed (which the parser's decoder takes apart the way Windows does);
+// where fewer than 96 bytes are left before `end`; or where fewer than kVectorDecoderRoom units
+// of `room` are left. Stops at once on processors without SSE4.1.
 size_t DecodeStringWithVectors(const uint8_t*& p, const uint8_t* end, char16_t* out, size_t room);
 
 }  // namespace llmbridge
